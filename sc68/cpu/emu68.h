@@ -117,7 +117,7 @@ struct emu68_t {
 
 // Clears the registers and checks memory and size (exactly EMU68_MEMSIZE;
 // mem must hold size + EMU68_MEMSPARE bytes). On success clears the memory,
-// unmaps all IO pages, unplugs nothing, and resets the processor.
+// unmaps all IO pages, forgets any plugged chip and resets the processor.
 // Returns 0, or a negative value with the reason on the error list.
 int EMU68_init(emu68_t* emu, uint8_t* mem, uint32_t size);
 
