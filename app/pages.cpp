@@ -4,9 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/menus.h"
 #include "app/viewer.h"
 #include "gfx/intro.h"
 #include "gfx/scroller.h"
+#include "issue/docs/documents.h"
+#include "issue/strings/strings.h"
 
 PageStore page_store;
 ViewLines view;
@@ -135,6 +138,35 @@ void load_document(int document) {
     viewer.top_line = 0;
 }
 
-void fill_page_store() {}
+void fill_page_store(PageStore& store) {
+    for (int d = 1; d <= issue::document_count && d <= PAGE_DOCUMENTS; ++d) {
+        const issue::Document& doc = issue::documents[d];
+        if (!doc.lines)
+            continue;
+        for (int l = 0; l <= doc.line_count; ++l) {
+            const issue::DocumentLine& src = doc.lines[l];
+            auto view_of = [](const char* p) { return p ? std::string_view(p) : std::string_view(); };
+            page_store_set(store, l, d, view_of(src.text), view_of(src.colour), view_of(src.style),
+                           view_of(src.rule));
+        }
+    }
+}
 
-void build_issue_strings() {}
+void fill_page_store() {
+    fill_page_store(page_store);
+}
+
+void build_issue_strings() {
+    const std::string pad(SONG_LINE_PAD, ' ');
+    for (int n = 1; n <= SONG_LINE_COUNT; ++n) {
+        song_lines[n] = pad + "Selected song: ";
+        if (n <= issue::tune_count && issue::tune_credits[n])
+            song_lines[n] += issue::tune_credits[n];
+    }
+    intro_scroll_text.assign(INTRO_TEXT_PAD, ' ');
+    for (int i = 0; i < issue::intro_segment_count; ++i)
+        if (issue::intro_segments[i])
+            intro_scroll_text += issue::intro_segments[i];
+    issue_title = issue::issue_title ? issue::issue_title : "";
+    build_menu_table();
+}

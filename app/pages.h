@@ -39,7 +39,8 @@ extern ViewLines view;
 // Stores one line; positions outside line 0...5000, document 1...20 are refused (false).
 bool page_store_set(PageStore& store, int line, int document, std::string_view text,
                     std::string_view colour, std::string_view style, std::string_view rule);
-// Fills the module-level page store with the issue's documents.
+// Fills the page store with the issue's compiled-in documents.
+void fill_page_store(PageStore& store);
 void fill_page_store();
 
 // Colour index of one colour letter ('1'-'9' -> 1-9, 'A'-'V' -> 10-31, anything else 1).
@@ -55,4 +56,5 @@ void load_document(int document);
 constexpr int SONG_LINE_PAD = 65;
 constexpr int INTRO_TEXT_PAD = 66;
 extern std::string issue_title;
+// Song lines, intro scroll text, issue title and the menu table.
 void build_issue_strings();
