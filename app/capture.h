@@ -1,0 +1,7 @@
+// Frame captures for scripted runs and screenshots.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Writes width x height 0x00RRGGBB pixels as an 8-bit RGB PNG; false with a message on failure.
+bool write_png(const std::string& path, const uint32_t* pixels, int width, int height, std::string& error);

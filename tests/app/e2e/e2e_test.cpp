@@ -1,0 +1,153 @@
+// Drives the real program headless through scripts and looks at the frames it presented.
+#include <gtest/gtest.h>
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "gfx/assets.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Frame {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t at(int x, int y) const { return pixels[y * width + x]; }
+    bool black() const
+    {
+        for (uint32_t p : pixels)
+            if (p) return false;
+        return true;
+    }
+};
+
+bool load_png(const fs::path& path, Frame& f)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_BGRA;
+    f.width = image.width;
+    f.height = image.height;
+    f.pixels.assign(size_t(f.width) * f.height, 0);
+    if (!png_image_finish_read(&image, nullptr, f.pixels.data(), 0, nullptr)) return false;
+    for (uint32_t& p : f.pixels) p &= 0x00FFFFFF;
+    return true;
+}
+
+class Program : public ::testing::Test {
+protected:
+    fs::path dir;
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() /
+              ("kelvarin_e2e_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path file(const std::string& name) const { return dir / name; }
+
+    // Runs the program with the script and options; returns its exit status.
+    int run(const std::string& script, const std::string& options, std::string* err = nullptr)
+    {
+        std::ofstream(file("script.txt")) << script;
+        std::string cmd = "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy HOME=" + dir.string() + " '" KELVARIN_EXE
+                          "' --fixed-step 20 --script '" + file("script.txt").string() + "' " + options + " 2>'" +
+                          file("stderr.txt").string() + "'";
+        int status = std::system(cmd.c_str());
+        if (err) {
+            std::ifstream in(file("stderr.txt"));
+            err->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
+    }
+
+    std::string capture(int frame) { return " --capture " + std::to_string(frame) + ":" + file(std::to_string(frame) + ".png").string(); }
+
+    Frame frame(int n)
+    {
+        Frame f;
+        EXPECT_TRUE(load_png(file(std::to_string(n) + ".png"), f)) << "no capture of frame " << n;
+        return f;
+    }
+    bool captured(int n) { return fs::exists(file(std::to_string(n) + ".png")); }
+};
+
+}  // namespace
+
+TEST_F(Program, EscapeHeldFromTheIntroShowsBlackUntilReleasedThenTheMagazineUntilPressedAgain)
+{
+    std::string script =
+        "# hold Escape across the end of the intro\n"
+        "5 key down Escape\n"
+        "12 key up Escape\n"
+        "40 key down Escape\n"
+        "41 key up Escape\n";
+    int status = run(script, "--frames 200" + capture(4) + capture(8) + capture(11) + capture(30) + capture(39) +
+                                 capture(60));
+    EXPECT_EQ(status, 0);
+    Frame intro = frame(4), waiting = frame(8), still = frame(11), magazine = frame(30), before_quit = frame(39);
+    EXPECT_FALSE(intro.black());
+    EXPECT_TRUE(waiting.black());
+    EXPECT_TRUE(still.black());
+    EXPECT_FALSE(magazine.black());
+    EXPECT_FALSE(before_quit.black());
+    // The second press quit the run long before the frame limit.
+    EXPECT_FALSE(captured(60));
+}
+
+TEST_F(Program, ALeftClickEndsTheIntroWithoutActingOnTheMagazine)
+{
+    // Click where the quit button is: if the click reached the magazine, the run would end.
+    GfxAssets& a = assets;
+    load_buttons(a);
+    int x = a.buttons.x[1] + a.buttons.width[1] / 2, y = a.buttons.y[1] + a.buttons.height[1] / 2;
+    std::string script = "2 move " + std::to_string(x) + " " + std::to_string(y) +
+                         "\n"
+                         "4 press\n"
+                         "9 release\n";
+    int status = run(script, "--frames 60" + capture(3) + capture(7) + capture(59));
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(frame(3).black());
+    EXPECT_TRUE(frame(7).black());
+    Frame last = frame(59);
+    EXPECT_FALSE(last.black());
+}
+
+TEST_F(Program, FrameLimitEndsTheIntroCleanly)
+{
+    int status = run("", "--frames 3" + capture(2) + capture(3));
+    EXPECT_EQ(status, 0);
+    Frame f = frame(2);
+    EXPECT_EQ(f.width, 800);
+    EXPECT_EQ(f.height, 600);
+    EXPECT_FALSE(captured(3));
+}
+
+TEST_F(Program, MalformedScriptStopsBeforeTheWindowOpens)
+{
+    std::string err;
+    int status = run("1 press\n\n# fine so far\n7 key down Tab\n", "--frames 5" + capture(0), &err);
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(err.find("script.txt:4: "), std::string::npos) << err;
+    EXPECT_FALSE(captured(0));
+}
+
+TEST_F(Program, NoDisplayEndsWithMinusOne)
+{
+    std::ofstream(file("empty.txt")) << "";
+    std::string cmd = "SDL_VIDEODRIVER=no-such-driver SDL_AUDIODRIVER=dummy '" KELVARIN_EXE "' --frames 5 2>/dev/null";
+    int status = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 255);
+}
