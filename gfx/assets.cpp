@@ -1,5 +1,7 @@
 #include "gfx/assets.h"
 
+#include "issue/art/art.h"
+
 GfxAssets assets;
 
 // clang-format off
@@ -185,14 +187,14 @@ void blend_box(int32_t x, int32_t y, int32_t w, int32_t h, int32_t a, int32_t r,
     }
 }
 
-void prepare_background() {}
+void prepare_background() { prepare_background(assets, issue_panel_picture, issue_panel_picture_size); }
 
 void decode_background(int32_t sx, int32_t sy, int32_t w, int32_t h, int32_t dx, int32_t dy)
 {
     decode_background(assets, background_buffer, sx, sy, w, h, dx, dy);
 }
 
-void prepare_text_font() {}
+void prepare_text_font() { prepare_text_font(assets, issue_text_font, issue_text_font_size); }
 
 void prepare_pointer() { prepare_pointer(assets); }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "gfx/frame.h"
+#include "issue/art/art.h"
 
 IntroState intro;
 
@@ -157,7 +158,7 @@ void draw_intro_scroll(IntroState& s, uint32_t* target, const std::string& text,
     }
 }
 
-void prepare_intro() {}
+void prepare_intro() { prepare_intro(intro, issue_intro_font, issue_intro_font_size); }
 
 void prepare_stars() { prepare_stars(intro); }
 
