@@ -1,0 +1,201 @@
+// Voice mixing into the floating-point block buffer, block rendering and the
+// position records that tell which part of the song a block holds.
+#include "xm/xm.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+xm_mixer_state xm_mixer;
+
+namespace {
+
+constexpr float kRateReciprocal = 1.0f / XM_OUTPUT_RATE;
+constexpr float kRampReciprocal = 1.0f / XM_RAMP_FRAMES;
+constexpr float kGainScale = 1.0f / 255;
+constexpr float kFractionScale = 1.0f / 2147483648.0f;  // 2^-31
+constexpr uint64_t kZeroStepReplacement = 24932236;   // used when a voice has no step
+
+uint64_t fixed_position(const mix_voice* v) { return static_cast<uint64_t>(v->position) << 32 | v->fraction; }
+uint64_t fixed_step(const mix_voice* v) { return static_cast<uint64_t>(v->step_integer) << 32 | v->step_fraction; }
+
+// Mixes m frames reading forward or backward from pos; returns the new position.
+int64_t mix_frames(const int16_t* d, float* out, int m, int64_t pos, int64_t step, float lg, float rg) {
+    for (int i = 0; i < m; ++i) {
+        uint64_t p = static_cast<uint64_t>(pos);
+        uint32_t whole = static_cast<uint32_t>(p >> 32);
+        float a = d[whole], b = d[whole + 1];
+        float s = a + (b - a) * static_cast<float>(static_cast<uint32_t>(p) >> 1) * kFractionScale;
+        out[2 * i] += s * lg;
+        out[2 * i + 1] += s * rg;
+        pos += step;
+    }
+    return pos;
+}
+
+int64_t mix_frames_ramp(const int16_t* d, float* out, int m, int64_t pos, int64_t step, float& cl, float& cr,
+                        float li, float ri) {
+    for (int i = 0; i < m; ++i) {
+        uint64_t p = static_cast<uint64_t>(pos);
+        uint32_t whole = static_cast<uint32_t>(p >> 32);
+        float a = d[whole], b = d[whole + 1];
+        float s = a + (b - a) * static_cast<float>(static_cast<uint32_t>(p) >> 1) * kFractionScale;
+        out[2 * i] += s * cl;
+        cl += li;
+        out[2 * i + 1] += s * cr;
+        cr += ri;
+        pos += step;
+    }
+    return pos;
+}
+
+void mix_voice_frames(mix_voice* v, float* out, int n) {
+    const xm_sample* s = v->sample;
+    int todo = n;
+    while (todo > 0 && v->sample) {
+        int m = todo;
+        uint64_t k = xm_frames_to_boundary(v);
+        bool boundary = k <= static_cast<uint64_t>(m);
+        if (boundary) m = static_cast<int>(k);
+
+        if (!(v->ramp_frames_left != 0 && v->left_gain == v->last_left_target &&
+              v->right_gain == v->last_right_target)) {
+            v->last_left_target = v->left_gain;
+            v->last_right_target = v->right_gain;
+            v->left_increment = v->right_increment = 0;
+            if (v->left_gain != v->left_level / 256) {
+                v->left_increment = static_cast<float>(v->left_gain - v->left_level / 256) * kGainScale * kRampReciprocal;
+                v->ramp_frames_left = XM_RAMP_FRAMES;
+            }
+            if (v->right_gain != v->right_level / 256) {
+                v->right_increment = static_cast<float>(v->right_gain - v->right_level / 256) * kGainScale * kRampReciprocal;
+                v->ramp_frames_left = XM_RAMP_FRAMES;
+            }
+        }
+        bool ramp = v->ramp_frames_left > 0;
+        bool ramp_cut = false;
+        if (ramp && v->ramp_frames_left < m) {
+            m = v->ramp_frames_left;
+            boundary = false;
+            ramp_cut = true;
+        }
+
+        int64_t step = static_cast<int64_t>(fixed_step(v));
+        if (v->direction == 2) step = -step;
+        int64_t pos = static_cast<int64_t>(fixed_position(v));
+        if (ramp) {
+            float cl = v->left_level / 256.0f / 255.0f, cr = v->right_level / 256.0f / 255.0f;
+            pos = mix_frames_ramp(s->data, out, m, pos, step, cl, cr, v->left_increment, v->right_increment);
+            v->left_level = static_cast<int32_t>(std::nearbyint(cl * 255.0f * 256.0f));
+            v->right_level = static_cast<int32_t>(std::nearbyint(cr * 255.0f * 256.0f));
+            v->ramp_frames_left -= m;
+            if (v->ramp_frames_left == 0) {
+                v->left_increment = v->right_increment = 0;
+                v->left_level = v->left_gain * 256;
+                v->right_level = v->right_gain * 256;
+            }
+        } else if (v->left_gain == 0 && v->right_gain == 0) {
+            pos += step * m;  // silent voice: only its position moves
+        } else {
+            pos = mix_frames(s->data, out, m, pos, step, v->left_gain * kGainScale, v->right_gain * kGainScale);
+        }
+        out += 2 * m;
+        todo -= m;
+
+        if (boundary) {
+            int64_t start = static_cast<int64_t>(s->loop_start) << 32;
+            int64_t end = static_cast<int64_t>(s->loop_start + s->loop_length) << 32;
+            int64_t length = static_cast<int64_t>(s->loop_length) << 32;
+            if (s->loop_mode == XM_LOOP_FORWARD) {
+                if (pos >= end) pos = start + (pos - start) % length;
+            } else if (s->loop_mode == XM_LOOP_PINGPONG) {
+                while (pos >= end || pos < start) {
+                    if (pos >= end) {
+                        pos = 2 * end - pos - 1;
+                        v->direction = 2;
+                    } else {
+                        pos = 2 * start - pos - 1;
+                        v->direction = 1;
+                    }
+                }
+            } else {
+                v->sample = nullptr;
+                v->position = v->fraction = 0;
+                return;
+            }
+        } else if (!ramp_cut) {
+            todo = 0;
+        }
+        v->position = static_cast<uint32_t>(static_cast<uint64_t>(pos) >> 32);
+        v->fraction = static_cast<uint32_t>(pos);
+    }
+}
+
+}  // namespace
+
+uint64_t xm_frames_to_boundary(const mix_voice* v) {
+    const xm_sample* s = v->sample;
+    uint64_t pos = fixed_position(v);
+    uint64_t step = fixed_step(v);
+    if (step == 0) step = kZeroStepReplacement;
+    if (v->direction == 2) {
+        // Frames until the position falls below the loop start.
+        uint64_t start = static_cast<uint64_t>(s->loop_start) << 32;
+        if (pos < start) return 0;
+        return (pos - start) / step + 1;
+    }
+    uint64_t end = static_cast<uint64_t>(s->loop_start + s->loop_length) << 32;
+    if (pos > end) end = static_cast<uint64_t>(s->length) << 32;
+    if (pos >= end) return 0;
+    uint64_t distance = end - pos;
+    return distance / step + (distance % step != 0);
+}
+
+void xm_clear_voices() {
+    memset(xm_mixer.voices, 0, sizeof xm_mixer.voices);
+    for (int i = 0; i < XM_VOICE_RECORDS; ++i) {
+        xm_mixer.voices[i].index = i;
+        xm_mixer.voices[i].step_integer = 1;
+    }
+}
+
+void xm_mix(float* dst, int frames) {
+    for (int i = 0; i < XM_MIXED_VOICES; ++i)
+        if (xm_mixer.voices[i].sample) mix_voice_frames(&xm_mixer.voices[i], dst, frames);
+}
+
+int16_t xm_clamp_sample(float value) {
+    float r = std::nearbyint(value);
+    if (r > 32767.0f) return 32767;
+    if (r < -32768.0f) return -32768;
+    return static_cast<int16_t>(r);
+}
+
+const int16_t* xm_render_block() {
+    xm_song* song = xm_mixer.current_song;
+    size_t offset = static_cast<size_t>(xm_mixer.fill_index) * XM_BLOCK_FRAMES * 2;
+    float* mix = xm_mixer.mix_buffer + offset;
+    int16_t* out = xm_mixer.ring + offset;
+    memset(mix, 0, sizeof(float) * XM_BLOCK_FRAMES * 2);
+    int remaining = song->samples_left_in_tick;
+    int done = 0;
+    while (done < XM_BLOCK_FRAMES) {
+        if (remaining <= 0) {
+            song->tick_routine(song);
+            remaining = song->samples_per_tick;
+        }
+        int n = remaining < XM_BLOCK_FRAMES - done ? remaining : XM_BLOCK_FRAMES - done;
+        xm_mix(mix + 2 * done, n);
+        done += n;
+        remaining -= n;
+        song->milliseconds += static_cast<uint32_t>(n * static_cast<double>(kRateReciprocal) * 1000);
+    }
+    xm_block_position& record = xm_mixer.position_table[xm_mixer.fill_index];
+    record.order.store(static_cast<uint8_t>(song->order), std::memory_order_relaxed);
+    record.row.store(static_cast<uint8_t>(song->row), std::memory_order_relaxed);
+    record.milliseconds.store(song->milliseconds, std::memory_order_relaxed);
+    song->samples_left_in_tick = remaining;
+    for (int i = 0; i < XM_BLOCK_FRAMES * 2; ++i) out[i] = xm_clamp_sample(mix[i]);
+    xm_mixer.fill_index = (xm_mixer.fill_index + 1) % XM_BLOCK_COUNT;
+    return out;
+}

@@ -1,0 +1,157 @@
+// Output: the looping ring on the wave device, the thread that keeps it mixed
+// ahead of the play cursor, and the position queries.
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/wave.h"
+#include "xm/xm.h"
+
+namespace {
+
+constexpr auto kPollInterval = std::chrono::milliseconds(5);
+constexpr auto kStopPoll = std::chrono::milliseconds(10);
+constexpr size_t kRingBytes = static_cast<size_t>(XM_RING_FRAMES) * 4;
+constexpr size_t kMixBytes = static_cast<size_t>(XM_RING_FRAMES) * 2 * sizeof(float);
+
+wave_buffer ring_header;
+
+void no_completion(wave_device*, wave_buffer*, void*) {}
+
+// Play start, shared by the device and the device-less paths.
+bool begin(xm_song* song) {
+    if (!song) return false;
+    xm_stop_song(song);
+    if (!xm_callbacks.open) return false;
+    xm_clear_voices();
+    xm_start_state(song);
+    xm_mixer.current_song = song;
+    xm_mixer.position_table = new xm_block_position[XM_BLOCK_COUNT]();
+    return true;
+}
+
+bool allocate_buffers() {
+    xm_mixer.ring = static_cast<int16_t*>(calloc(kRingBytes, 1));
+    xm_mixer.mix_allocation = calloc(kMixBytes + 256, 1);
+    if (!xm_mixer.ring || !xm_mixer.mix_allocation) return false;
+    uintptr_t raw = reinterpret_cast<uintptr_t>(xm_mixer.mix_allocation);
+    xm_mixer.mix_buffer = reinterpret_cast<float*>((raw + 15) & ~static_cast<uintptr_t>(15));
+    return true;
+}
+
+void xm_output_thread() {
+    xm_mixer.thread_finished.store(0);
+    while (!xm_mixer.stop.load()) {
+        uint32_t now = wave_position(xm_mixer.device);
+        xm_mixer.played_bytes = xm_widen_position(xm_mixer.played_bytes, &xm_mixer.last_device_bytes, now);
+        uint64_t frames = xm_mixer.played_bytes / 4;
+        int cursor = static_cast<int>((frames % XM_RING_FRAMES) / XM_BLOCK_FRAMES);
+        while (xm_mixer.fill_index != cursor) {
+            xm_mixer.busy.store(1);
+            xm_render_block();
+            xm_mixer.heard_index.store((xm_mixer.heard_index.load() + 1) % XM_BLOCK_COUNT);
+            xm_mixer.busy.store(0);
+        }
+        std::this_thread::sleep_for(kPollInterval);
+    }
+    xm_mixer.thread_finished.store(1);
+}
+
+const xm_block_position* heard_record(const xm_song* song) {
+    if (!song || !xm_mixer.position_table) return nullptr;
+    return &xm_mixer.position_table[xm_mixer.heard_index.load()];
+}
+
+}  // namespace
+
+uint64_t xm_widen_position(uint64_t played, uint32_t* last, uint32_t now) {
+    played += static_cast<uint32_t>(now - *last);
+    *last = now;
+    return played;
+}
+
+bool xm_render_start(xm_song* song) {
+    if (!begin(song)) return false;
+    if (!allocate_buffers()) {
+        xm_stop_song(song);
+        return false;
+    }
+    return true;
+}
+
+bool xm_play_song(xm_song* song) {
+    if (!begin(song)) return false;
+    int error = 0;
+    xm_mixer.device = wave_open(no_completion, nullptr, &error);
+    if (!xm_mixer.device) return false;
+    if (!allocate_buffers()) {
+        xm_stop_song(song);
+        return false;
+    }
+    ring_header = {};
+    ring_header.data = xm_mixer.ring;
+    ring_header.bytes = static_cast<uint32_t>(kRingBytes);
+    ring_header.flags = WAVE_LOOP;
+    xm_mixer.header = &ring_header;
+    if (wave_prepare(xm_mixer.device, xm_mixer.header) != WAVE_OK) {
+        xm_mixer.header = nullptr;
+        xm_stop_song(song);
+        return false;
+    }
+    do {
+        xm_render_block();
+    } while (xm_mixer.fill_index != 0);
+    xm_mixer.played_bytes = 0;
+    xm_mixer.last_device_bytes = 0;
+    if (wave_write(xm_mixer.device, xm_mixer.header) != WAVE_OK) {
+        xm_stop_song(song);
+        return false;
+    }
+    xm_mixer.stop.store(0);
+    xm_mixer.thread_finished.store(0);
+    xm_mixer.thread = std::thread(xm_output_thread);
+    return true;
+}
+
+bool xm_stop_song(xm_song* song) {
+    if (!song) return false;
+    xm_mixer.stop.store(1);
+    while (xm_mixer.busy.load()) std::this_thread::yield();
+    if (xm_mixer.thread.joinable()) {
+        while (!xm_mixer.thread_finished.load()) std::this_thread::sleep_for(kStopPoll);
+        xm_mixer.thread.join();
+    }
+    free(xm_mixer.mix_allocation);
+    xm_mixer.mix_allocation = nullptr;
+    xm_mixer.mix_buffer = nullptr;
+    if (xm_mixer.device) {
+        wave_reset(xm_mixer.device);
+        if (xm_mixer.header) wave_unprepare(xm_mixer.device, xm_mixer.header);
+        wave_close(xm_mixer.device);
+        xm_mixer.device = nullptr;
+    }
+    xm_mixer.header = nullptr;
+    free(xm_mixer.ring);
+    xm_mixer.ring = nullptr;
+    xm_mixer.current_song = nullptr;
+    delete[] xm_mixer.position_table;
+    xm_mixer.position_table = nullptr;
+    xm_mixer.fill_index = 0;
+    xm_mixer.heard_index.store(0);
+    return true;
+}
+
+int xm_get_order(const xm_song* song) {
+    const xm_block_position* r = heard_record(song);
+    return r ? r->order.load(std::memory_order_relaxed) : 0;
+}
+
+int xm_get_row(const xm_song* song) {
+    const xm_block_position* r = heard_record(song);
+    return r ? r->row.load(std::memory_order_relaxed) : 0;
+}
+
+uint32_t xm_get_time(const xm_song* song) {
+    const xm_block_position* r = heard_record(song);
+    return r ? r->milliseconds.load(std::memory_order_relaxed) : 0;
+}
