@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "gfx/frame.h"
+#include "xm/tunes/tunes.h"
 
 MusicBars music_bars;
 
@@ -25,10 +26,6 @@ constexpr RowColour ROW_COLOURS[] = {
     {140, 0x223388}, {141, 0x223377}, {142, 0x112266}, {143, 0x112255}, {144, 0x001144},
     {145, 0x001133}, {146, 0x000022}, {147, 0x000011},
 };
-
-// Stand-in until the tune selection lands: no channels, every cell empty.
-int heard_channel_count() { return 0; }
-uint16_t heard_cell(int) { return 0; }
 
 } // namespace
 
@@ -74,6 +71,6 @@ void reset_music_bars() { reset_music_bars(music_bars); }
 
 void draw_music_bars()
 {
-    feed_music_bars(music_bars, heard_channel_count(), heard_cell);
+    feed_music_bars(music_bars, music.channel_count, music_heard_cell);
     paint_music_bars(music_bars, frame_buffer);
 }
