@@ -333,15 +333,14 @@ template <int OPM, int M> void line0(emu68_t* e, int rx, int ry) {
       }
       bit_op<M>(e, kind, D(e, rx), ry);
     }
+  } else if (rx == 4) {  // static bit operations, bit number in the extension word
+    if (OPM == 0 ? !ok<C_DATA_NOIMM, M>(ry) : !ok<C_DATA_ALT, M>(ry)) return illegal(e);
+    bit_op<M>(e, OPM, fetch16(e), ry);
   } else if constexpr (OPM == 3) {
     illegal(e);
   } else {
     constexpr int SZ = 1 << OPM;
     switch (rx) {
-      case 4:
-        if (OPM == 0 ? !ok<C_DATA_NOIMM, M>(ry) : !ok<C_DATA_ALT, M>(ry)) return illegal(e);
-        bit_op<M>(e, OPM, fetch16(e), ry);
-        return;
       case 7:
         return illegal(e);
       default:
