@@ -44,7 +44,6 @@ void start_up()
     viewer.wheel_previous = 0.0;
     load_buttons();
     reset_music_bars();
-    record_module_lengths();
 }
 
 void intro_loop()
