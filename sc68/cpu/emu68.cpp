@@ -194,14 +194,6 @@ void EMU68_exception(emu68_t* emu, uint32_t vector) {
   r.pc = rl(emu, vector);
 }
 
-// Steps until A7 climbs back to `top`; false when the step limit hits first.
-static bool run_to(emu68_t* emu, uint32_t top) {
-  for (uint32_t n = emu->step_limit; n; --n) {
-    EMU68_step(emu);
-    if (emu->reg.a[7] >= top) return true;
-  }
-  return false;
-}
 
 int EMU68_run(emu68_t* emu, uint32_t cycles) {
   reg68_t& r = emu->reg;
@@ -213,7 +205,7 @@ int EMU68_run(emu68_t* emu, uint32_t cycles) {
     if (io->adjust_cycle) io->adjust_cycle(r.cycle);
   r.cycle = 0;
 
-  if (!run_to(emu, sp)) {
+  if (!emu68_run_to(emu, sp)) {
     result = EMU68_error_add(emu, "EMU68_run : routine at %06x did not return (pc:%06x)", pc, r.pc & 0xFFFFFF);
   } else if (io68_t* chip = emu->int_chip; chip && chip->next_interrupt && chip->interrupt) {
     int64_t pos = 0;
@@ -231,7 +223,7 @@ int EMU68_run(emu68_t* emu, uint32_t cycles) {
       ww(emu, r.a[7], r.sr);
       r.sr = (r.sr & 0x70FF) | ((uint32_t(it.level) + 0x20) << 8);
       r.pc = rl(emu, it.vector);
-      if (!run_to(emu, sp)) {
+      if (!emu68_run_to(emu, sp)) {
         result = EMU68_error_add(emu, "EMU68_run : interrupt at %06x did not return (pc:%06x)", it.vector,
                                  r.pc & 0xFFFFFF);
         break;

@@ -880,7 +880,17 @@ constexpr std::array<handler_t, 1024> TABLE = build(std::make_index_sequence<102
 
 }  // namespace
 
-void EMU68_step(emu68_t* emu) {
+static inline void step(emu68_t* emu) {
   const uint32_t op = fetch16(emu);
   TABLE[((op >> 12) << 6) | ((op >> 3) & 63)](emu, int((op >> 9) & 7), int(op & 7));
+}
+
+void EMU68_step(emu68_t* emu) { step(emu); }
+
+bool emu68_run_to(emu68_t* emu, uint32_t top) {
+  for (uint32_t n = emu->step_limit; n; --n) {
+    step(emu);
+    if (emu->reg.a[7] >= top) return true;
+  }
+  return false;
 }

@@ -3,6 +3,9 @@
 
 #include "sc68/cpu/emu68.h"
 
+// Steps until A7 climbs back to `top`; false when the step limit hits first.
+bool emu68_run_to(emu68_t* emu, uint32_t top);
+
 namespace mem68 {
 
 // Bit 23 selects the IO space; bits 15..8 pick the page.
