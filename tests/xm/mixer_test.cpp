@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+#include "tests/xm/xm_builder.h"
+
+namespace {
+
+struct song_deleter {
+    void operator()(xm_song* s) const { xm_free_song(s); }
+};
+using song_ptr = std::unique_ptr<xm_song, song_deleter>;
+
+// A hand-made sample with the loader's spare values behind its data.
+struct test_sample {
+    std::vector<int16_t> buffer;
+    xm_sample s{};
+    test_sample(std::vector<int16_t> values, uint8_t mode, uint32_t loop_start = 0, uint32_t loop_length = 0) {
+        buffer = values;
+        buffer.resize(values.size() + 8, 0);
+        s.data = buffer.data();
+        s.length = static_cast<uint32_t>(values.size());
+        s.loop_mode = mode;
+        s.loop_start = mode == XM_LOOP_NONE ? 0 : loop_start;
+        s.loop_length = mode == XM_LOOP_NONE ? s.length : loop_length;
+        s.bits = 16;
+        uint32_t end = s.loop_start + s.loop_length;
+        if (mode == XM_LOOP_FORWARD) buffer[end] = buffer[s.loop_start];
+        if (mode == XM_LOOP_PINGPONG) buffer[end] = buffer[end - 1];
+    }
+};
+
+// Voice 0 playing the sample at full gain with no ramp pending.
+mix_voice& play(test_sample& t, uint64_t step, int gain = 255) {
+    xm_clear_voices();
+    mix_voice& v = xm_mixer.voices[0];
+    v.sample = &t.s;
+    v.direction = 1;
+    v.step_integer = static_cast<uint32_t>(step >> 32);
+    v.step_fraction = static_cast<uint32_t>(step);
+    v.left_gain = v.right_gain = gain;
+    v.last_left_target = v.last_right_target = gain;
+    v.left_level = v.right_level = gain * 256;
+    return v;
+}
+
+constexpr uint64_t kOne = 1ull << 32;
+
+TEST(XmMixer, OutputIsRoundedAndClamped) {
+    EXPECT_EQ(xm_clamp_sample(40000.0f), 32767);
+    EXPECT_EQ(xm_clamp_sample(-40000.0f), -32768);
+    EXPECT_EQ(xm_clamp_sample(2.5f), 2);
+    EXPECT_EQ(xm_clamp_sample(3.5f), 4);
+    EXPECT_EQ(xm_clamp_sample(-1.5f), -2);
+    EXPECT_EQ(xm_clamp_sample(32767.4f), 32767);
+}
+
+TEST(XmMixer, NonLoopingSampleEndsAtItsLastFrame) {
+    test_sample t({100, 200, 300, 400, 500, 600, 700, 800, 900, 1000}, XM_LOOP_NONE);
+    mix_voice& v = play(t, kOne);
+    std::vector<float> out(2 * 16, 0.0f);
+    xm_mix(out.data(), 16);
+    for (int i = 0; i < 10; ++i) EXPECT_FLOAT_EQ(out[2 * i], 100.0f * (i + 1)) << i;
+    for (int i = 10; i < 16; ++i) EXPECT_EQ(out[2 * i], 0.0f) << i;
+    EXPECT_EQ(v.sample, nullptr);
+    EXPECT_EQ(v.position, 0u);
+    xm_mix(out.data(), 16);
+    EXPECT_FLOAT_EQ(out[0], 100.0f) << "an idle voice is not mixed";
+}
+
+TEST(XmMixer, InterpolatesAndHonoursGains) {
+    test_sample t({0, 1000, 2000, 3000}, XM_LOOP_NONE);
+    mix_voice& v = play(t, kOne / 2);
+    v.right_gain = v.last_right_target = 51;
+    v.right_level = 51 * 256;
+    std::vector<float> out(2 * 4, 0.0f);
+    xm_mix(out.data(), 4);
+    EXPECT_FLOAT_EQ(out[0], 0.0f);
+    EXPECT_FLOAT_EQ(out[2], 500.0f);
+    EXPECT_FLOAT_EQ(out[4], 1000.0f);
+    EXPECT_NEAR(out[5], 200.0f, 0.01f);
+}
+
+TEST(XmMixer, ForwardLoopWraps) {
+    test_sample t({0, 1, 2, 3, 4, 5, 6, 7}, XM_LOOP_FORWARD, 2, 4);
+    play(t, kOne, 255);
+    std::vector<float> out(2 * 12, 0.0f);
+    xm_mix(out.data(), 12);
+    const float expected[12] = {0, 1, 2, 3, 4, 5, 2, 3, 4, 5, 2, 3};
+    for (int i = 0; i < 12; ++i) EXPECT_FLOAT_EQ(out[2 * i], expected[i]) << i;
+}
+
+TEST(XmMixer, PingPongLoopsStayInsideTheLoop) {
+    test_sample one({10, 20, 30, 40, 50}, XM_LOOP_PINGPONG, 3, 1);
+    mix_voice& v = play(one, kOne * 7 / 10);
+    v.position = 3;
+    std::vector<float> out(2 * 500, 0.0f);
+    xm_mix(out.data(), 500);
+    for (int i = 0; i < 500; ++i) ASSERT_FLOAT_EQ(out[2 * i], 40.0f) << i;
+    EXPECT_EQ(v.position, 3u);
+    EXPECT_NE(v.sample, nullptr);
+
+    test_sample wide({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, XM_LOOP_PINGPONG, 2, 5);
+    mix_voice& w = play(wide, kOne + kOne / 3);
+    bool went_back = false;
+    for (int chunk = 0; chunk < 50; ++chunk) {
+        std::vector<float> o(2 * 7, 0.0f);
+        xm_mix(o.data(), 7);
+        ASSERT_NE(w.sample, nullptr);
+        went_back |= w.direction == 2;
+        if (chunk > 0) {
+            ASSERT_GE(w.position, 2u);
+            ASSERT_LT(w.position, 7u);
+        }
+        for (int i = 0; i < 7; ++i) ASSERT_LE(o[2 * i], 7.0f);
+    }
+    EXPECT_TRUE(went_back);
+}
+
+TEST(XmMixer, BoundaryFrameCountIsExact) {
+    // After k frames the voice must be at or past its boundary, and one frame
+    // earlier still inside: a shortfall would stall the loop, an overshoot read
+    // outside the sample.
+    std::mt19937_64 rng(7);
+    test_sample t(std::vector<int16_t>(5000, 1), XM_LOOP_FORWARD, 1000, 3000);
+    for (int i = 0; i < 20000; ++i) {
+        mix_voice& v = play(t, 0);
+        uint64_t step = rng() % (kOne * 300) + 1;
+        if (i % 3 == 0) step = (rng() % 300 + 1) << 32 | (rng() % 4) << 8;
+        v.step_integer = static_cast<uint32_t>(step >> 32);
+        v.step_fraction = static_cast<uint32_t>(step);
+        bool backward = i % 2;
+        v.direction = backward ? 2 : 1;
+        uint64_t pos = (1000ull << 32) + rng() % (3000ull << 32);
+        v.position = static_cast<uint32_t>(pos >> 32);
+        v.fraction = static_cast<uint32_t>(pos);
+        uint64_t k = xm_frames_to_boundary(&v);
+        ASSERT_GE(k, 1u);
+        if (backward) {
+            uint64_t start = 1000ull << 32;
+            ASSERT_GE(pos - (k - 1) * step, start);
+            ASSERT_LT(static_cast<int64_t>(pos - k * step), static_cast<int64_t>(start));
+        } else {
+            uint64_t end = 4000ull << 32;
+            ASSERT_LT(pos + (k - 1) * step, end);
+            ASSERT_GE(pos + k * step, end);
+        }
+    }
+}
+
+TEST(XmMixer, StepsWithLowFractionBitsKeepLooping) {
+    test_sample t({1, 2, 3, 4, 5, 6, 7, 8}, XM_LOOP_FORWARD, 0, 8);
+    for (uint64_t low : {1ull, 0x80ull, 0xFFull}) {
+        mix_voice& v = play(t, kOne * 3 + low);
+        std::vector<float> out(2 * XM_BLOCK_FRAMES, 0.0f);
+        for (int b = 0; b < 20; ++b) xm_mix(out.data(), XM_BLOCK_FRAMES);
+        EXPECT_LT(v.position, 8u);
+    }
+}
+
+TEST(XmMixer, NewNotesRampInOver128Frames) {
+    test_sample t(std::vector<int16_t>(64, 1000), XM_LOOP_FORWARD, 0, 64);
+    mix_voice& v = play(t, kOne);
+    v.left_level = v.right_level = 0;
+    std::vector<float> out(2 * 300, 0.0f);
+    xm_mix(out.data(), 300);
+    EXPECT_FLOAT_EQ(out[0], 0.0f);
+    EXPECT_NEAR(out[2 * 64], 500.0f, 1.0f);
+    EXPECT_NEAR(out[2 * 127], 1000.0f * 127 / 128, 1.0f);
+    EXPECT_FLOAT_EQ(out[2 * 128], 1000.0f);
+    EXPECT_FLOAT_EQ(out[2 * 299], 1000.0f);
+    EXPECT_EQ(v.ramp_frames_left, 0);
+    EXPECT_EQ(v.left_level, 255 * 256);
+
+    // A gain change while the voice plays ramps from the old level.
+    v.left_gain = 0;
+    std::fill(out.begin(), out.end(), 0.0f);
+    xm_mix(out.data(), 300);
+    EXPECT_NEAR(out[0], 1000.0f, 1.0f);
+    EXPECT_NEAR(out[2 * 64], 500.0f, 1.0f);
+    EXPECT_NEAR(out[2 * 200], 0.0f, 0.001f);
+    EXPECT_FLOAT_EQ(out[2 * 200 + 1], 1000.0f);
+}
+
+TEST(XmMixer, SilentVoicesStillAdvance) {
+    test_sample t(std::vector<int16_t>(1000, 5), XM_LOOP_FORWARD, 0, 1000);
+    mix_voice& v = play(t, kOne * 2, 0);
+    std::vector<float> out(2 * 100, 0.0f);
+    xm_mix(out.data(), 100);
+    EXPECT_EQ(v.position, 200u);
+    for (float f : out) EXPECT_EQ(f, 0.0f);
+}
+
+int tick_calls;
+void counting_tick(xm_song* s) {
+    ++tick_calls;
+    xm_song_tick(s);
+}
+
+TEST(XmMixer, BlocksCallTicksAcrossTheirEdges) {
+    xm_build b = busy_module(4, 2);
+    song_ptr s(load_xm_bytes(b.bytes()));
+    ASSERT_TRUE(s);
+    ASSERT_TRUE(xm_render_start(s.get()));
+    s->tick_routine = counting_tick;
+    tick_calls = 0;
+    xm_render_block();
+    EXPECT_EQ(tick_calls, 2) << "882-frame ticks in an 884-frame block";
+    EXPECT_EQ(s->samples_left_in_tick, 880);
+    EXPECT_EQ(s->milliseconds, 19u);
+    EXPECT_EQ(xm_mixer.position_table[0].milliseconds.load(), 19u);
+    EXPECT_EQ(xm_mixer.fill_index, 1);
+    for (int i = 1; i < 441; ++i) xm_render_block();
+    EXPECT_EQ(tick_calls, 442);
+    EXPECT_EQ(xm_mixer.fill_index, 441 % XM_BLOCK_COUNT);
+    const xm_block_position& last = xm_mixer.position_table[(441 + XM_BLOCK_COUNT - 1) % XM_BLOCK_COUNT];
+    EXPECT_EQ(last.order.load(), s->order);
+    EXPECT_EQ(last.row.load(), s->row);
+}
+
+TEST(XmMixer, AbsentPatternsPlaySilentButTimed) {
+    xm_build b;
+    b.channels = 2;
+    b.pattern(4);
+    b.orders = {0, 3};
+    b.song_length = 2;
+    b.tempo = 1;
+    song_ptr s(load_xm_bytes(b.bytes()));
+    ASSERT_TRUE(s);
+    ASSERT_TRUE(xm_render_start(s.get()));
+    int blocks = 0;
+    while (s->order == 0 || s->row < 63) {
+        const int16_t* out = xm_render_block();
+        for (int i = 0; i < XM_BLOCK_FRAMES * 2; ++i) ASSERT_EQ(out[i], 0);
+        ASSERT_LT(++blocks, 200);
+    }
+    EXPECT_EQ(s->order, 1);
+    EXPECT_NEAR(blocks, (4 + 63) * 882 / XM_BLOCK_FRAMES, 2);
+}
+
+TEST(XmMixer, RendersSound) {
+    xm_build b = busy_module(4, 2);
+    song_ptr s(load_xm_bytes(b.bytes()));
+    ASSERT_TRUE(s);
+    ASSERT_TRUE(xm_render_start(s.get()));
+    double energy = 0;
+    for (int blk = 0; blk < 20; ++blk) {
+        const int16_t* out = xm_render_block();
+        for (int i = 0; i < XM_BLOCK_FRAMES * 2; ++i) energy += std::abs(out[i]);
+    }
+    EXPECT_GT(energy, 1e6);
+}
+
+}  // namespace

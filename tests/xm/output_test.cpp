@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "tests/xm/xm_builder.h"
+#include "xm/tunes/tunes.h"
+
+namespace {
+
+struct song_deleter {
+    void operator()(xm_song* s) const { xm_free_song(s); }
+};
+using song_ptr = std::unique_ptr<xm_song, song_deleter>;
+
+void wait_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+TEST(XmOutput, DevicePositionKeepsCountingPastItsWrap) {
+    uint32_t last = 0xFFFFFF00u;
+    uint64_t played = 0xFFFFFF00u;
+    played = xm_widen_position(played, &last, 0x100);
+    EXPECT_EQ(played, 0x100000100ull);
+    EXPECT_EQ(last, 0x100u);
+    // The cursor block keeps following the ring where 32 bits would jump.
+    uint64_t frames = played / 4;
+    EXPECT_EQ((frames % XM_RING_FRAMES) / XM_BLOCK_FRAMES, ((0x100000100ull / 4) % 88400) / 884);
+}
+
+TEST(XmOutput, PlayNeedsASongAndItsSource) {
+    EXPECT_FALSE(xm_play_song(nullptr));
+    EXPECT_FALSE(xm_stop_song(nullptr));
+    EXPECT_EQ(xm_get_order(nullptr), 0);
+    EXPECT_EQ(xm_get_row(nullptr), 0);
+    EXPECT_EQ(xm_get_time(nullptr), 0u);
+    song_ptr s(load_xm_bytes(busy_module(4, 2).bytes()));
+    ASSERT_TRUE(s);
+    xm_set_file_callbacks(nullptr, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_FALSE(xm_play_song(s.get()));
+    xm_set_file_callbacks(mem_open, mem_close, mem_read, mem_seek, mem_tell);
+}
+
+TEST(XmOutput, PlayStopAndPlayAgainStartsOver) {
+    song_ptr s(load_xm_bytes(busy_module(4, 3).bytes()));
+    ASSERT_TRUE(s);
+    ASSERT_TRUE(xm_play_song(s.get()));
+    EXPECT_EQ(xm_mixer.fill_index, 0) << "the whole ring is prefilled";
+    EXPECT_GE(s->milliseconds, 1900u);
+    // Poll the position while the output thread mixes.
+    uint32_t latest = 0;
+    for (int i = 0; i < 40; ++i) {
+        latest = std::max(latest, xm_get_time(s.get()));
+        EXPECT_LT(xm_get_order(s.get()), 3);
+        EXPECT_LT(xm_get_row(s.get()), 64);
+        wait_ms(10);
+    }
+    EXPECT_GT(latest, 0u);
+    EXPECT_TRUE(xm_stop_song(s.get()));
+    EXPECT_EQ(xm_get_time(s.get()), 0u);
+    EXPECT_EQ(xm_mixer.fill_index, 0);
+    ASSERT_TRUE(xm_play_song(s.get()));
+    EXPECT_EQ(xm_get_order(s.get()), 0);
+    EXPECT_EQ(xm_get_row(s.get()), 0);
+    EXPECT_LT(xm_get_time(s.get()), 100u);
+    ASSERT_TRUE(xm_play_song(s.get())) << "playing a playing song restarts it";
+    wait_ms(50);
+    EXPECT_TRUE(xm_free_song(s.release())) << "freeing stops the thread first";
+    EXPECT_EQ(xm_mixer.current_song, nullptr);
+}
+
+xm_build tune_module(int channels, uint8_t first_note) {
+    xm_build b = busy_module(channels, 2);
+    b.set(0, 0, 0, first_note, 2);
+    b.set(0, 0, channels - 1, 0, 0);
+    return b;
+}
+
+TEST(XmTunes, TuneButtonsSwitchSongs) {
+    std::vector<uint8_t> tunes[5];
+    for (int k = 1; k <= 4; ++k) {
+        tunes[k] = tune_module(k + 1, static_cast<uint8_t>(40 + k)).bytes();
+        music_set_tune(k, tunes[k].data(), tunes[k].size());
+    }
+    EXPECT_EQ(music_channel_count(), 0);
+    EXPECT_EQ(music_heard_cell(0), 0);
+    play_tune_1();
+    ASSERT_NE(music.current_song, nullptr);
+    EXPECT_EQ(music.channel_count, 2);
+    EXPECT_EQ(music_heard_cell(0), 41 | 2 << 8);
+    EXPECT_EQ(music_heard_cell(1), 0) << "an empty cell, though the channel may sound";
+    EXPECT_EQ(music_heard_cell(2), 0) << "beyond the channel count";
+    EXPECT_EQ(music_heard_cell(-1), 0);
+
+    EXPECT_TRUE(music_stop());
+    EXPECT_EQ(music_heard_cell(0), 41 | 2 << 8) << "order 0, row 0 while stopped";
+    play_tune_3();  // with the music off: on again with tune 3
+    EXPECT_EQ(music.channel_count, 4);
+    EXPECT_NE(xm_mixer.device, nullptr);
+    EXPECT_EQ(music_heard_cell(0), 43 | 2 << 8);
+
+    wait_ms(100);
+    EXPECT_TRUE(music_stop());
+    EXPECT_TRUE(music_play());
+    EXPECT_EQ(xm_get_order(music.current_song), 0);
+    EXPECT_EQ(xm_get_row(music.current_song), 0);
+
+    EXPECT_TRUE(music_stop());
+    EXPECT_TRUE(music_free());
+    EXPECT_EQ(music.current_song, nullptr);
+    EXPECT_FALSE(music_play());
+    EXPECT_FALSE(music_stop());
+    EXPECT_FALSE(music_free());
+    EXPECT_EQ(music_channel_count(), 0);
+}
+
+TEST(XmTunes, ABrokenTuneLeavesNoSong) {
+    static const unsigned char junk[] = "Extended Module: but nothing after it";
+    music_set_tune(2, junk, sizeof junk);
+    play_tune_2();
+    EXPECT_EQ(music.current_song, nullptr);
+    EXPECT_EQ(music.channel_count, 0);
+    EXPECT_EQ(music_heard_cell(0), 0);
+    EXPECT_EQ(music_load_memory(nullptr, 100), 0);
+}
+
+}  // namespace
