@@ -30,6 +30,7 @@ struct Cursor {
 void parse(Cursor& c, Module& m) {
     if (c.text(17) != "Extended Module: ") throw std::runtime_error("not an XM file");
     m.name = c.text(20);
+    m.name.erase(m.name.find_last_not_of(' ') + 1);  // names are padded with spaces
     if (c.u8() != 0x1A) throw std::runtime_error("missing 0x1A after the name");
     c.skip(20);
     m.version = c.u16();
