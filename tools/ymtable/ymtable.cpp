@@ -64,7 +64,7 @@ double inverse_load(const load_t& m, double v)
     double hi = std::min(load_top(m), 1e12);
     if (load(m, hi) < v)
         return NAN;
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 100; ++i) {
         const double mid = 0.5 * (lo + hi);
         (load(m, mid) < v ? lo : hi) = mid;
     }
@@ -111,7 +111,7 @@ load_t fit()
     std::array<double, 4> f;
     for (int k = 0; k < 4; ++k)
         f[k] = misfit(make(s[k]));
-    for (int iter = 0; iter < 4000; ++iter) {
+    for (int iter = 0; iter < 1000; ++iter) {
         std::array<int, 4> o = {0, 1, 2, 3};
         std::sort(o.begin(), o.end(), [&](int a, int b) { return f[a] < f[b]; });
         const int best = o[0], worst = o[3], second = o[2];
