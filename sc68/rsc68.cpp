@@ -1,0 +1,162 @@
+#include "sc68/rsc68.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "sc68/base68.h"
+
+namespace {
+
+struct rsc68_state {
+  char* share = nullptr;
+  char* user = nullptr;
+  bool share_set = false;   // set explicitly or resolved
+  bool user_set = false;
+  rsc68_handler_t handler = default_open;
+};
+
+rsc68_state g_rsc;
+
+struct rsc68_kind { const char* dir; const char* ext; bool lower; };
+constexpr rsc68_kind kKinds[] = {
+    {"/Replay/", ".bin", true},
+    {"/", ".txt", false},
+    {"/Sample/", "", false},
+    {"/Dll/", "", false},
+};
+
+char* dup_text(const char* s) {
+  if (!s) return nullptr;
+  std::size_t n = std::strlen(s) + 1;
+  auto* p = static_cast<char*>(SC68alloc(n));
+  if (p) std::memcpy(p, s, n);
+  return p;
+}
+
+void set_path(char*& slot, bool& set, const char* path) {
+  SC68free(slot);
+  slot = dup_text(path);
+  set = true;
+}
+
+// The data folder that comes with the program: the build tree's while the
+// program runs from it, the install prefix's otherwise.
+std::string program_data_dir() {
+  std::error_code ec;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  std::string build = SC68_BUILD_DATA_DIR;
+  std::string installed = SC68_INSTALL_DATA_DIR;
+  if (!ec) {
+    std::string e = exe.string();
+    bool in_build = e.compare(0, std::strlen(SC68_BUILD_TREE), SC68_BUILD_TREE) == 0;
+    return in_build ? build : installed;
+  }
+  return std::filesystem::is_directory(build, ec) ? build : installed;
+}
+
+istream68* try_open(const char* base, const rsc68_kind& kind, const char* name, int mode,
+                    rsc68_t type, bool& alloc_failed) {
+  std::size_t len = std::strlen(base) + std::strlen(kind.dir) + std::strlen(name) + std::strlen(kind.ext) + 1;
+  auto* path = static_cast<char*>(SC68alloc(len));
+  if (!path) {
+    alloc_failed = true;
+    SC68error_add("SC68rsc_open(%d,%s,%d) : path allocation failed", type, name, mode);
+    return nullptr;
+  }
+  std::strcpy(path, base);
+  std::strcat(path, kind.dir);
+  char* n = path + std::strlen(path);
+  std::strcat(path, name);
+  if (kind.lower)
+    for (; *n; ++n)
+      if (*n >= 'A' && *n <= 'Z') *n = char(*n - 'A' + 'a');
+  std::strcat(path, kind.ext);
+  istream68* is = istream68_file_create(path, mode);
+  SC68free(path);
+  if (is && istream68_open(is)) {
+    istream68_destroy(is);
+    is = nullptr;
+  }
+  return is;
+}
+
+}  // namespace
+
+void SC68rsc_set_share(const char* path) { set_path(g_rsc.share, g_rsc.share_set, path); }
+void SC68rsc_set_user(const char* path) { set_path(g_rsc.user, g_rsc.user_set, path); }
+
+void SC68rsc_default_paths() {
+  if (!g_rsc.share_set) {
+    const char* env = std::getenv("SC68_DATA");
+    if (env) SC68rsc_set_share(env);
+    else SC68rsc_set_share(program_data_dir().c_str());
+  }
+  if (!g_rsc.user_set) {
+    const char* env = std::getenv("SC68_HOME");
+    const char* home = std::getenv("HOME");
+    if (env) SC68rsc_set_user(env);
+    else if (home) SC68rsc_set_user((std::string(home) + "/.sc68").c_str());
+    else SC68rsc_set_user(nullptr);
+  }
+}
+
+const char* SC68rsc_get_share() {
+  SC68rsc_default_paths();
+  return g_rsc.share;
+}
+
+const char* SC68rsc_get_user() {
+  SC68rsc_default_paths();
+  return g_rsc.user;
+}
+
+void SC68rsc_shutdown() {
+  SC68free(g_rsc.share);
+  SC68free(g_rsc.user);
+  g_rsc.share = g_rsc.user = nullptr;
+  g_rsc.share_set = g_rsc.user_set = false;
+}
+
+rsc68_handler_t SC68rsc_set_handler(rsc68_handler_t handler) {
+  rsc68_handler_t old = g_rsc.handler;
+  g_rsc.handler = handler;
+  return old;
+}
+
+istream68* default_open(rsc68_t type, const char* name, int mode) {
+  if (type < SC68rsc_replay || type > SC68rsc_dll) {
+    SC68error_add("SC68rsc_open(%d,%s,%d) : invalid resource type", type, name, mode);
+    return nullptr;
+  }
+  const rsc68_kind& kind = kKinds[type];
+  const char* bases[2] = {g_rsc.user, mode == ISTREAM68_WRITE ? nullptr : g_rsc.share};
+  bool alloc_failed = false;
+  for (const char* base : bases) {
+    if (!base) continue;
+    istream68* is = try_open(base, kind, name, mode, type, alloc_failed);
+    if (is) return is;
+    if (alloc_failed) return nullptr;
+  }
+  SC68error_add("SC68rsc_open(%d,%s,%d) : not found", type, name, mode);
+  return nullptr;
+}
+
+istream68* SC68rsc_open(rsc68_t type, const char* name, int mode) {
+  if (!name) {
+    SC68error_add("share_path() : NULL resource name");
+    return nullptr;
+  }
+  if (mode != ISTREAM68_READ && mode != ISTREAM68_WRITE) {
+    SC68error_add("share_path(%s) : invalid open mode (%d)", name, mode);
+    return nullptr;
+  }
+  if (!g_rsc.handler) {
+    SC68error_add("share_path(%s) : NULL resource handler", name);
+    return nullptr;
+  }
+  SC68rsc_default_paths();
+  return g_rsc.handler(type, name, mode);
+}

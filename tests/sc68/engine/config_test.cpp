@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "sc68/base68.h"
+#include "sc68/config68.h"
+#include "sc68/rsc68.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+config68 parse(const std::string& text) {
+  config68 c;
+  SC68config_default(&c);
+  istream68* is = istream68_mem_create(text.data(), int(text.size()), ISTREAM68_READ);
+  istream68_open(is);
+  EXPECT_EQ(SC68config_read(&c, is), 0);
+  istream68_destroy(is);
+  SC68config_valid(&c);
+  return c;
+}
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A scratch directory with the three variables under the test's control.
+struct Paths : ::testing::Test {
+  fs::path root;
+  void SetUp() override {
+    root = fs::current_path() / ("rsc_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(root);
+    fs::create_directories(root / "user" / "Replay");
+    fs::create_directories(root / "share" / "Replay");
+    unsetenv("SC68_DATA");
+    unsetenv("SC68_HOME");
+    unsetenv("HOME");
+    SC68rsc_shutdown();
+    SC68error_flush();
+  }
+  void TearDown() override {
+    SC68rsc_shutdown();
+    fs::remove_all(root);
+  }
+  void put(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
+};
+
+}  // namespace
+
+TEST(Config, KeysValuesAndClamping) {
+  config68 c = parse(
+      "# comment\n"
+      "  SAMPLING_RATE = 22050\n"
+      "\tAmiga_Blend=0x100\n"
+      "force_track   junk = 010\n"
+      "default_time = -5\n"
+      "skip_time = 999999\n"
+      "total_time = 123456789\n"
+      "unknown_key = 7\n"
+      "=version 5\n"
+      "version\n");
+  EXPECT_EQ(c.value[CONFIG68_SAMPLING_RATE], 22050);
+  EXPECT_EQ(c.value[CONFIG68_AMIGA_BLEND], 256);
+  EXPECT_EQ(c.value[CONFIG68_FORCE_TRACK], 8);          // octal
+  EXPECT_EQ(c.value[CONFIG68_DEFAULT_TIME], 0);         // clamped up
+  EXPECT_EQ(c.value[CONFIG68_SKIP_TIME], 86400);        // clamped down
+  EXPECT_EQ(c.value[CONFIG68_TOTAL_TIME], 123456789);   // 0..0: no limit
+  EXPECT_EQ(c.value[CONFIG68_VERSION], 221);
+
+  EXPECT_EQ(parse("sampling_rate=100\n").value[CONFIG68_SAMPLING_RATE], 6000);
+  EXPECT_EQ(SC68config_find("Force_Track"), CONFIG68_FORCE_TRACK);
+  EXPECT_EQ(SC68config_find("force_track2"), -1);
+}
+
+TEST(Config, OverlongLineIsDroppedWhole) {
+  std::string line = "# " + std::string(3000, 'x') + " force_track = 9\n";
+  EXPECT_EQ(parse(line + "version=300\n").value[CONFIG68_FORCE_TRACK], 1);
+  std::string key_line = "version = 300 " + std::string(2000, ' ') + "\nforce_track=5\n";
+  config68 c = parse(key_line);
+  EXPECT_EQ(c.value[CONFIG68_VERSION], 300);
+  EXPECT_EQ(c.value[CONFIG68_FORCE_TRACK], 5);
+}
+
+TEST_F(Paths, ConfigRoundTripThroughUserPath) {
+  SC68rsc_set_user((root / "user").c_str());
+  SC68rsc_set_share((root / "share").c_str());
+  config68 c;
+  SC68config_default(&c);
+  c.value[CONFIG68_AMIGA_BLEND] = 1000;
+  c.value[CONFIG68_DEFAULT_TIME] = 240;
+  c.value[CONFIG68_TOTAL_TIME] = 77;
+  ASSERT_EQ(SC68config_save(&c), 0);
+  std::string text = slurp(root / "user" / "config.txt");
+  EXPECT_EQ(text.rfind("# -*- sc68 config file -*-\n", 0), 0u);
+  EXPECT_NE(text.find("amiga_blend   =    1000   [       0..   65536] (20480) left/right voices blending factor for Amiga\n"),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(root / "user" / "config.txt.tmp"));
+  std::istringstream lines(text);
+  for (std::string l; std::getline(lines, l);) {
+    if (!l.empty() && l[0] != '#') {
+      EXPECT_NE(l.find('='), std::string::npos) << l;
+    }
+  }
+
+  config68 back;
+  ASSERT_EQ(SC68config_load(&back), 0);
+  for (int i = 0; i < CONFIG68_COUNT; ++i) EXPECT_EQ(back.value[i], c.value[i]) << SC68config_table[i].name;
+}
+
+TEST_F(Paths, FailedSaveKeepsTheOldFile) {
+  SC68rsc_set_user((root / "user").c_str());
+  put(root / "user" / "config.txt", "force_track=7\n");
+  // The temporary name is taken by a directory: the save cannot be written.
+  fs::create_directories(root / "user" / "config.txt.tmp");
+  config68 c;
+  SC68config_default(&c);
+  EXPECT_EQ(SC68config_save(&c), -1);
+  EXPECT_EQ(slurp(root / "user" / "config.txt"), "force_track=7\n");
+}
+
+TEST_F(Paths, UserPathFirstThenShared) {
+  SC68rsc_set_user((root / "user").c_str());
+  SC68rsc_set_share((root / "share").c_str());
+  put(root / "share" / "Replay" / "tune.bin", "shared");
+  istream68* is = SC68rsc_open(SC68rsc_replay, "TUNE", ISTREAM68_READ);   // names lower-cased
+  ASSERT_NE(is, nullptr);
+  EXPECT_EQ(std::string(istream68_name(is)), (root / "share" / "Replay" / "tune.bin").string());
+  istream68_destroy(is);
+
+  put(root / "user" / "Replay" / "tune.bin", "user");
+  is = SC68rsc_open(SC68rsc_replay, "tune", ISTREAM68_READ);
+  ASSERT_NE(is, nullptr);
+  EXPECT_EQ(std::string(istream68_name(is)), (root / "user" / "Replay" / "tune.bin").string());
+  istream68_destroy(is);
+
+  // Writing never goes to the shared path.
+  SC68rsc_set_user(nullptr);
+  EXPECT_EQ(SC68rsc_open(SC68rsc_config, "config", ISTREAM68_WRITE), nullptr);
+  EXPECT_EQ(std::string(SC68error_peek()), "SC68rsc_open(1,config,2) : not found");
+}
+
+TEST_F(Paths, DefaultsFromEnvironment) {
+  setenv("HOME", (root / "home").c_str(), 1);
+  setenv("SC68_DATA", (root / "share").c_str(), 1);
+  EXPECT_EQ(std::string(SC68rsc_get_user()), (root / "home" / ".sc68").string());
+  EXPECT_EQ(std::string(SC68rsc_get_share()), (root / "share").string());
+  SC68rsc_shutdown();
+  setenv("SC68_HOME", (root / "user").c_str(), 1);
+  EXPECT_EQ(std::string(SC68rsc_get_user()), (root / "user").string());
+  SC68rsc_shutdown();
+  unsetenv("SC68_HOME");
+  unsetenv("HOME");
+  EXPECT_EQ(SC68rsc_get_user(), nullptr);
+  // Without SC68_DATA the program's own data folder holds the replays.
+  unsetenv("SC68_DATA");
+  SC68rsc_shutdown();
+  istream68* is = SC68rsc_open(SC68rsc_replay, "sndh_ice", ISTREAM68_READ);
+  ASSERT_NE(is, nullptr);
+  istream68_destroy(is);
+}
+
+TEST_F(Paths, OpenArgumentChecks) {
+  EXPECT_EQ(SC68rsc_open(SC68rsc_replay, nullptr, 1), nullptr);
+  EXPECT_EQ(std::string(SC68error_peek()), "share_path() : NULL resource name");
+  EXPECT_EQ(SC68rsc_open(SC68rsc_replay, "x", 3), nullptr);
+  EXPECT_EQ(std::string(SC68error_peek()), "share_path(x) : invalid open mode (3)");
+  EXPECT_EQ(SC68rsc_open(rsc68_t(9), "x", 1), nullptr);
+  EXPECT_EQ(std::string(SC68error_peek()), "SC68rsc_open(9,x,1) : invalid resource type");
+  rsc68_handler_t old = SC68rsc_set_handler(nullptr);
+  EXPECT_EQ(SC68rsc_open(SC68rsc_replay, "x", 1), nullptr);
+  EXPECT_EQ(std::string(SC68error_peek()), "share_path(x) : NULL resource handler");
+  SC68rsc_set_handler(old);
+  // A long name takes a heap path, not a truncated one.
+  SC68rsc_set_share((root / "share").c_str());
+  std::string longname(1500, 'a');
+  put(root / "share" / "Replay" / (std::string(200, 'a') + ".bin"), "x");
+  EXPECT_EQ(SC68rsc_open(SC68rsc_replay, longname.c_str(), 1), nullptr);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// Builds SC68 and SNDH images chunk by chunk for the tests.
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "sc68/file68.h"
+
+using bytes = std::vector<uint8_t>;
+
+struct sc68_builder {
+  bytes body;   // chunks after the base chunk header
+
+  sc68_builder& raw(const char id[2], const void* data, uint32_t size) {
+    body.push_back('S');
+    body.push_back('C');
+    body.push_back(uint8_t(id[0]));
+    body.push_back(uint8_t(id[1]));
+    for (int i = 0; i < 4; ++i) body.push_back(uint8_t(size >> (8 * i)));
+    const auto* p = static_cast<const uint8_t*>(data);
+    body.insert(body.end(), p, p + size);
+    return *this;
+  }
+  sc68_builder& empty(const char id[2]) { return raw(id, nullptr, 0); }
+  sc68_builder& text(const char id[2], const std::string& s) { return raw(id, s.c_str(), uint32_t(s.size() + 1)); }
+  sc68_builder& num(const char id[2], uint32_t v) {
+    uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+    return raw(id, b, 4);
+  }
+  sc68_builder& data(const bytes& d) { return raw("DA", d.data(), uint32_t(d.size())); }
+
+  bytes file(bool with_end = true) const {
+    bytes f(SC68file_idstr, SC68file_idstr + 56);
+    bytes b = body;
+    if (with_end) b.insert(b.end(), {'S', 'C', 'E', 'F', 0, 0, 0, 0});
+    uint32_t size = uint32_t(b.size() + 8);
+    f.insert(f.end(), {'S', 'C', '6', '8'});
+    for (int i = 0; i < 4; ++i) f.push_back(uint8_t(size >> (8 * i)));
+    f.insert(f.end(), b.begin(), b.end());
+    return f;
+  }
+};
+
+// 68000 code: init at +0, stop at +4, play at +8, each a bare RTS.
+inline bytes rts_replay() {
+  return {0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x75};
+}
+
+// An SNDH file: three branches (to RTS), "SNDH", the given tags, "HDNS".
+inline bytes sndh_file(const std::string& tags) {
+  std::string s("\x60\x00\x00\x0A\x60\x00\x00\x06\x60\x00\x00\x02", 12);
+  s += "SNDH" + tags + "HDNS";
+  s += std::string("\x4E\x75\0\0", 4);
+  if (s.size() < 64) s.resize(64, '\0');   // shorter files are not recognised
+  return bytes(s.begin(), s.end());
+}
