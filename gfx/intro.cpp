@@ -64,8 +64,15 @@ void draw_bar(uint32_t* target, int y)
     }
 }
 
-// Nearest integer, ties to even.
-int nearest(double v) { return int(std::nearbyint(v)); }
+// Nearest integer, ties to even; held inside the int range so a stalled clock
+// cannot push the conversion out of it.
+int nearest(double v)
+{
+    const double r = std::nearbyint(v);
+    if (!(r > -1e9)) return -1000000000;
+    if (r > 1e9) return 1000000000;
+    return int(r);
+}
 
 } // namespace
 

@@ -19,11 +19,10 @@ constexpr int CLIP_RIGHT = 649;
 constexpr int CLIP_TOP = 40;
 constexpr int CLIP_BOTTOM = 145;
 constexpr int TEXT_COLOUR = 2;
-constexpr int BLACK_COLOUR = 31;
 
-// One character in the second glyph set, transparently (font values 0 and 1
-// show the picture underneath), cut to the clip box at the pixel.
-void draw_clipped_glyph(uint32_t* target, unsigned char q, int64_t x, int y, int colour)
+// One character in the second glyph set and colour 2, transparently (font values
+// 0 and 1 show the picture underneath), cut to the clip box at the pixel.
+void draw_clipped_glyph(uint32_t* target, unsigned char q, int64_t x, int y)
 {
     const int cell = int(q) - 32;
     if (cell <= 0 || cell >= FONT_STRIP_WIDTH) return;
@@ -38,8 +37,7 @@ void draw_clipped_glyph(uint32_t* target, unsigned char q, int64_t x, int y, int
             if (first_column + i >= FONT_STRIP_WIDTH) continue;
             const int32_t v = strip[first_column + i];
             if (v <= 1 || v >= PALETTE_ENTRIES) continue;
-            const uint32_t shade = colour == BLACK_COLOUR ? 0 : assets.shade_table[v * SHADE_COLUMNS + colour];
-            target[row * FRAME_WIDTH + column] = shade;
+            target[row * FRAME_WIDTH + column] = assets.shade_table[v * SHADE_COLUMNS + TEXT_COLOUR];
         }
     }
 }
@@ -54,8 +52,7 @@ void draw_song_scroller(SongScroller& s, const std::string* lines, uint32_t* tar
         const std::string part = line.substr(size_t(s.song_scroll_index) - 1, VISIBLE_CHARACTERS);
         const int64_t x = CLIP_LEFT - int64_t(std::floor(s.song_scroll_offset));
         for (size_t k = 0; k < part.size(); ++k)
-            draw_clipped_glyph(target, static_cast<unsigned char>(part[k]), x + int64_t(k) * CELL_WIDTH, LINE_Y,
-                               TEXT_COLOUR);
+            draw_clipped_glyph(target, static_cast<unsigned char>(part[k]), x + int64_t(k) * CELL_WIDTH, LINE_Y);
     }
     s.song_scroll_offset += 1.0;
     if (s.song_scroll_offset > 9.0) {

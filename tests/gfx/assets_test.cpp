@@ -177,6 +177,23 @@ TEST_F(PointerTest, DrawingLimits)
     EXPECT_EQ(at(796, 599), 0x555577u); // row 8, column 5
 }
 
+TEST(StartUp, ModuleLevelTablesFromTheEmbeddedArtAndTheList)
+{
+    prepare_background();
+    prepare_text_font();
+    rewind_constant_data(assets);
+    prepare_pointer();
+    load_buttons();
+    decode_background(0, 0, 799, 599, 0, 0);
+    for (int i : {0, 12345, FRAME_PIXELS - 1}) {
+        const uint8_t index = issue_panel_picture[PALETTE_BYTES + i];
+        const uint8_t* p = issue_panel_picture + 3 * index;
+        EXPECT_EQ(background_buffer[i], rgb(p[0], p[1], p[2])) << i;
+    }
+    EXPECT_EQ(assets.buttons.x[9], 665);
+    EXPECT_EQ(assets.pointer_mode, POINTER_NORMAL);
+}
+
 TEST(BlendBox, CoversInclusiveExtentsWithTheWeightedMix)
 {
     std::fill(frame_buffer, frame_buffer + FRAME_PIXELS + 1, 0x808080u);

@@ -170,6 +170,11 @@ TEST(IntroScroll, MovesThirtyPerStepAndWrapsToTheStart)
     s->intro_scroll_x = -30.0;
     draw_intro_scroll(*s, f.frame(), "", 0.0);
     EXPECT_EQ(s->intro_scroll_index, 1);
+
+    // A stalled clock gives one enormous step: the line leaves the screen, nothing breaks.
+    draw_intro_scroll(*s, f.frame(), "AAAA", 1e12);
+    EXPECT_EQ(f.count_in_rows(0, 599), 0);
+    EXPECT_TRUE(f.guards_intact());
 }
 
 TEST(Stars, FieldIsTheSameEveryRunAndInsideItsRange)
