@@ -73,6 +73,10 @@ uint32_t shade(int r, int g, int b, int group)
     return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
 }
 
+// The pointer is drawn only with its corner strictly inside these limits.
+constexpr int32_t POINTER_X_LIMIT = 792;
+constexpr int32_t POINTER_Y_LIMIT = 592;
+
 bool inside_frame(int32_t x, int32_t y) { return x >= 0 && x < FRAME_WIDTH && y >= 0 && y < FRAME_HEIGHT; }
 
 } // namespace
@@ -154,7 +158,7 @@ void load_buttons(GfxAssets& a)
 
 void draw_pointer(const GfxAssets& a, uint32_t* target, int32_t x, int32_t y)
 {
-    if (!(x > 0 && x < 792 && y > 0 && y < 592)) return;
+    if (!(x > 0 && x < POINTER_X_LIMIT && y > 0 && y < POINTER_Y_LIMIT)) return;
     const uint32_t* image = a.pointer_mode == POINTER_NORMAL ? a.pointer_normal : a.pointer_hover;
     for (int r = 0; r < POINTER_SIZE; ++r) {
         for (int c = 0; c < POINTER_SIZE; ++c) {

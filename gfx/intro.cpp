@@ -30,6 +30,13 @@ constexpr size_t SCROLL_VISIBLE = 41;
 constexpr uint32_t SCROLL_COLOUR_A = 0xEEEEFF;
 constexpr uint32_t SCROLL_COLOUR_B = 0x7777AA;
 
+constexpr double STAR_FIELD_WIDTH = 800.0;
+constexpr double STAR_FIELD_HEIGHT = 600.0;
+constexpr double STAR_MARGIN = 2.0;
+// A star is drawn only strictly between 0 and this, so its 2 x 2 block fits.
+constexpr double STAR_DRAW_LIMIT = 798.0;
+constexpr int STARS_PER_LAYER = 200;
+
 struct StarLayer {
     double speed;
     uint32_t colour;
@@ -69,8 +76,9 @@ void draw_bar(uint32_t* target, int y)
 int nearest(double v)
 {
     const double r = std::nearbyint(v);
-    if (!(r > -1e9)) return -1000000000;
-    if (r > 1e9) return 1000000000;
+    constexpr double LIMIT = 1e9;
+    if (!(r > -LIMIT)) return int(-LIMIT);
+    if (r > LIMIT) return int(LIMIT);
     return int(r);
 }
 
@@ -79,9 +87,9 @@ int nearest(double v)
 bool prepare_intro(IntroState& s, const uint8_t* art, size_t size)
 {
     if (art == nullptr || size < INTRO_FONT_ART_BYTES) return false;
-    for (int i = 0; i < 256; ++i)
+    for (int i = 0; i < INTRO_PALETTE_ENTRIES; ++i)
         s.intro_palette[i] = uint32_t(art[3 * i]) << 16 | uint32_t(art[3 * i + 1]) << 8 | uint32_t(art[3 * i + 2]);
-    const uint8_t* pixels = art + 768;
+    const uint8_t* pixels = art + INTRO_PALETTE_BYTES;
     for (int i = 0; i < INTRO_FONT_PIXELS; ++i) s.intro_font_pixels[i] = pixels[i];
     return true;
 }
@@ -89,18 +97,18 @@ bool prepare_intro(IntroState& s, const uint8_t* art, size_t size)
 void prepare_stars(IntroState& s)
 {
     for (int n = 1; n <= STAR_COUNT; ++n) {
-        s.star_x[n] = uniform(s) * 800.0 - 2.0;
-        s.star_y[n] = uniform(s) * 600.0 - 2.0;
+        s.star_x[n] = uniform(s) * STAR_FIELD_WIDTH - STAR_MARGIN;
+        s.star_y[n] = uniform(s) * STAR_FIELD_HEIGHT - STAR_MARGIN;
     }
 }
 
 void draw_stars_and_bars(IntroState& s, uint32_t* target, double phase, double step)
 {
     for (int n = 1; n <= STAR_COUNT; ++n) {
-        const StarLayer& layer = STAR_LAYERS[(n - 1) / 200];
+        const StarLayer& layer = STAR_LAYERS[(n - 1) / STARS_PER_LAYER];
         s.star_x[n] += layer.speed * step;
-        if (s.star_x[n] > 800.0) s.star_x[n] -= 800.0;
-        if (s.star_x[n] > 0.0 && s.star_x[n] < 798.0) {
+        if (s.star_x[n] > STAR_FIELD_WIDTH) s.star_x[n] -= STAR_FIELD_WIDTH;
+        if (s.star_x[n] > 0.0 && s.star_x[n] < STAR_DRAW_LIMIT) {
             const int64_t px = int64_t(std::floor(s.star_x[n]));
             const int64_t py = int64_t(std::floor(s.star_y[n]));
             set_pixel(target, px, py, layer.colour);

@@ -8,13 +8,15 @@
 constexpr int INTRO_FONT_WIDTH = 960;
 constexpr int INTRO_FONT_HEIGHT = 18;
 constexpr int INTRO_FONT_PIXELS = INTRO_FONT_WIDTH * INTRO_FONT_HEIGHT;
+constexpr int INTRO_PALETTE_ENTRIES = 256;
+constexpr int INTRO_PALETTE_BYTES = INTRO_PALETTE_ENTRIES * 3;
 // Palette first, then the strip's index bytes.
-constexpr size_t INTRO_FONT_ART_BYTES = 768 + INTRO_FONT_PIXELS;
+constexpr size_t INTRO_FONT_ART_BYTES = INTRO_PALETTE_BYTES + INTRO_FONT_PIXELS;
 
 constexpr int STAR_COUNT = 600;
 
 struct IntroState {
-    uint32_t intro_palette[256];
+    uint32_t intro_palette[INTRO_PALETTE_ENTRIES];
     int32_t intro_font_pixels[INTRO_FONT_PIXELS];
     // Entries 1..600 used.
     double star_x[STAR_COUNT + 1];
