@@ -12,6 +12,7 @@
 #include "gfx/intro.h"
 #include "gfx/scroller.h"
 #include "gfx/window.h"
+#include "issue/tunes/tunes.h"
 #include "platform/clock.h"
 #include "platform/keys.h"
 #include "platform/platform.h"
@@ -44,6 +45,10 @@ void start_up()
     viewer.wheel_previous = 0.0;
     load_buttons();
     reset_music_bars();
+    music_set_tune(1, tune1_xm, tune1_xm_size);
+    music_set_tune(2, tune2_xm, tune2_xm_size);
+    music_set_tune(3, tune3_xm, tune3_xm_size);
+    music_set_tune(4, tune4_xm, tune4_xm_size);
 }
 
 void intro_loop()
