@@ -9,6 +9,7 @@
 #include "app/viewer.h"
 #include "gfx/assets.h"
 #include "gfx/scroller.h"
+#include "xm/tunes/tunes.h"
 
 MenuEntry menu_entries[MENU_ENTRIES + 1];
 int32_t menu_mode = MENU_ARTICLES;
@@ -75,8 +76,22 @@ constexpr int GLOW_MAX = 125;
 constexpr int GLOW_RISE = 10;
 constexpr int GLOW_FADE = 3;
 
-void no_music() {}
-void no_tune(int) {}
+void stop_music() {
+    music_stop();
+}
+
+void restart_music() {
+    music_play();
+}
+
+void switch_tune(int tune) {
+    switch (tune) {
+    case 1: play_tune_1(); break;
+    case 2: play_tune_2(); break;
+    case 3: play_tune_3(); break;
+    case 4: play_tune_4(); break;
+    }
+}
 
 bool click_is_new(const Viewer& v) {
     return v.mouse_button == 1 && v.click_latch == 0;
@@ -143,7 +158,7 @@ void change_document(int document) {
     open_wipe();
 }
 
-MenuActions menu_actions = {change_document, no_music, no_music, no_tune};
+MenuActions menu_actions = {change_document, stop_music, restart_music, switch_tune};
 
 int menu_row_entry(int32_t mode, int column, int row) {
     if (column < 0 || column > 1 || row < 1 || row > MENU_ROWS)

@@ -202,6 +202,16 @@ TEST_F(Navigation, UnavailableEntriesHaveNoLabelNoReactionButHoverBoxes) {
         ASSERT_EQ(pixel(x, 96), 0u) << x;
     click(500, 100);
     EXPECT_TRUE(calls.empty());
+    // The left hover box starts one pixel inside the column: x 146 is not hovering.
+    release();
+    viewer.mouse_x = 146;
+    viewer.mouse_y = 80;
+    assets.pointer_mode = POINTER_NORMAL;
+    draw_menus();
+    EXPECT_EQ(assets.pointer_mode, POINTER_NORMAL);
+    viewer.mouse_x = 147;
+    draw_menus();
+    EXPECT_EQ(assets.pointer_mode, POINTER_HOVER);
 }
 
 TEST_F(Navigation, SelectionMarkAndVeil) {
