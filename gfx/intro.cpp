@@ -16,6 +16,9 @@ constexpr int LAST_GLYPH = 126 - 32;
 constexpr int BAR_ROWS = 32;
 constexpr int BARS_PER_SET = 15;
 constexpr double BAR_SWING = 80.0;
+// Phase offset between neighbouring bars, and the phase clock's slow-down.
+constexpr double BAR_SPACING = 0.15;
+constexpr double BAR_PHASE_DIVISOR = 3.0;
 constexpr double BOTTOM_BARS_CENTRE = 568.0;
 
 constexpr int BAND_TOP = 288;
@@ -117,9 +120,11 @@ void draw_stars_and_bars(IntroState& s, uint32_t* target, double phase, double s
             set_pixel(target, px + 1, py + 1, layer.colour);
         }
     }
-    for (int j = 0; j < BARS_PER_SET; ++j) draw_bar(target, nearest(std::sin(phase / 3.0 + 0.15 * j) * BAR_SWING));
     for (int j = 0; j < BARS_PER_SET; ++j)
-        draw_bar(target, nearest(std::sin(-0.15 * j - phase / 3.0) * BAR_SWING + BOTTOM_BARS_CENTRE));
+        draw_bar(target, nearest(std::sin(phase / BAR_PHASE_DIVISOR + BAR_SPACING * j) * BAR_SWING));
+    for (int j = 0; j < BARS_PER_SET; ++j)
+        draw_bar(target,
+                 nearest(std::sin(-BAR_SPACING * j - phase / BAR_PHASE_DIVISOR) * BAR_SWING + BOTTOM_BARS_CENTRE));
 }
 
 void draw_intro_band(uint32_t* target)
@@ -166,8 +171,8 @@ void draw_intro_scroll(IntroState& s, uint32_t* target, const std::string& text,
     if (s.intro_scroll_index >= 1 && size_t(s.intro_scroll_index) <= text.size())
         visible = text.substr(size_t(s.intro_scroll_index) - 1, SCROLL_VISIBLE);
     draw_big_text(s, target, nearest(s.intro_scroll_x), SCROLL_Y, visible, SCROLL_COLOUR_A, SCROLL_COLOUR_B);
-    if (s.intro_scroll_x < -20.0) {
-        s.intro_scroll_x += 20.0;
+    if (s.intro_scroll_x < -double(GLYPH_ADVANCE)) {
+        s.intro_scroll_x += GLYPH_ADVANCE;
         s.intro_scroll_index += 1;
         if (s.intro_scroll_index > int64_t(text.size())) s.intro_scroll_index = 1;
     }
