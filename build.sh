@@ -18,6 +18,7 @@ if [ -n "$missing" ]; then
 fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
+tsan_tests="platform_test xm_test e2e_test"
 case "$mode" in
 run)
   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
@@ -31,6 +32,10 @@ test)
   cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVARIN_SANITIZE=ON
   cmake --build build-sanitize -j "$jobs"
   (cd build-sanitize && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j "$jobs")
+  # The audio threads, and the whole program playing both musics, under ThreadSanitizer.
+  cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVARIN_TSAN=ON
+  cmake --build build-tsan -j "$jobs" --target $tsan_tests
+  (cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -R "^($(echo $tsan_tests | tr ' ' '|'))\$")
   ;;
 *)
   echo "usage: ./build.sh run [kelvarin options] | ./build.sh test" >&2

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -150,4 +151,27 @@ TEST_F(Program, NoDisplayEndsWithMinusOne)
     int status = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 255);
+}
+
+TEST(ProgramListing, ListsTwentyDocumentsWithLineCountsAndLabels)
+{
+    std::FILE* p = ::popen("'" KELVARIN_EXE "' --list-documents", "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[512];
+    while (size_t n = std::fread(buf, 1, sizeof buf, p)) out.append(buf, n);
+    int status = ::pclose(p);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::istringstream in(out);
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        size_t tab1 = line.find('\t'), tab2 = line.find('\t', tab1 + 1);
+        ASSERT_NE(tab2, std::string::npos) << line;
+        EXPECT_EQ(line.substr(0, tab1), std::to_string(number));
+        EXPECT_GT(std::stoi(line.substr(tab1 + 1, tab2 - tab1 - 1)), 0) << line;
+    }
+    EXPECT_EQ(number, 20);
 }
