@@ -1,6 +1,8 @@
 #include "app/text.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "gfx/assets.h"
 #include "gfx/frame.h"
@@ -31,8 +33,39 @@ inline void put(int32_t x, int32_t y, uint32_t c) {
     frame_buffer[y * FRAME_WIDTH + x] = c;
 }
 
-inline uint8_t channel(double v) {
-    return static_cast<uint8_t>(std::nearbyint(v));
+inline uint32_t channel(double v) {
+    return static_cast<uint32_t>(std::nearbyint(v));
+}
+
+// Rainbow colours of rule pixel j at the current anim_phase. Every rainbow rule of a frame
+// shares the phase, so the sines of each pixel position are worked out once per phase.
+struct RainbowCache {
+    double phase = -1.0;
+    bool valid[FRAME_WIDTH + 1] = {};
+    uint32_t centre[FRAME_WIDTH + 1] = {};
+    uint32_t edge[FRAME_WIDTH + 1] = {};
+};
+RainbowCache rainbow;
+
+void rainbow_colours(int64_t j, uint32_t& centre, uint32_t& edge) {
+    if (j <= FRAME_WIDTH && rainbow.phase == anim_phase && rainbow.valid[j]) {
+        centre = rainbow.centre[j];
+        edge = rainbow.edge[j];
+        return;
+    }
+    const double t = anim_phase + static_cast<double>(j);
+    const double sr = std::sin(0.01 * t), sg = std::sin(0.012 * t + 0.96), sb = std::sin(0.013 * t + 2.47);
+    centre = channel(sr * 124.0 + 125.0) << 16 | channel(sg * 124.0 + 125.0) << 8 | channel(sb * 124.0 + 125.0);
+    edge = channel(sr * 64.0 + 65.0) << 16 | channel(sg * 64.0 + 65.0) << 8 | channel(sb * 64.0 + 65.0);
+    if (j <= FRAME_WIDTH) {
+        if (rainbow.phase != anim_phase) {
+            rainbow.phase = anim_phase;
+            std::fill(std::begin(rainbow.valid), std::end(rainbow.valid), false);
+        }
+        rainbow.valid[j] = true;
+        rainbow.centre[j] = centre;
+        rainbow.edge[j] = edge;
+    }
 }
 
 }  // namespace
@@ -121,23 +154,27 @@ void draw_rule(int32_t y, int32_t x, int32_t length, int32_t kind) {
         j0 = -int64_t{x};
     if (int64_t{x} + j1 > FRAME_WIDTH)
         j1 = FRAME_WIDTH - int64_t{x};
-    for (int dy = -1; dy <= 1; ++dy) {
-        const int64_t row = int64_t{y} + dy;
-        if (row < 0 || row >= FRAME_HEIGHT)
-            continue;
-        uint32_t* dst = &frame_buffer[row * FRAME_WIDTH];
-        for (int64_t j = j0; j < j1; ++j) {
-            uint32_t c;
-            if (kind == 8) {
-                const double t = anim_phase + static_cast<double>(j);
-                const double sr = std::sin(0.01 * t), sg = std::sin(0.012 * t + 0.96), sb = std::sin(0.013 * t + 2.47);
-                const double scale = dy == 0 ? 124.0 : 64.0, base = dy == 0 ? 125.0 : 65.0;
-                c = uint32_t{channel(sr * scale + base)} << 16 | uint32_t{channel(sg * scale + base)} << 8 |
-                    channel(sb * scale + base);
-            } else {
-                c = dy == 0 ? solid[kind].centre : solid[kind].edge;
-            }
-            dst[x + j] = c;
+    if (j0 >= j1)
+        return;
+    if (kind != 8) {
+        for (int dy = -1; dy <= 1; ++dy) {
+            const int64_t row = int64_t{y} + dy;
+            if (row < 0 || row >= FRAME_HEIGHT)
+                continue;
+            const uint32_t c = dy == 0 ? solid[kind].centre : solid[kind].edge;
+            const int64_t start = row * FRAME_WIDTH + x;
+            for (int64_t j = j0; j < j1; ++j)
+                frame_buffer[start + j] = c;
+        }
+        return;
+    }
+    for (int64_t j = j0; j < j1; ++j) {
+        uint32_t centre, edge;
+        rainbow_colours(j, centre, edge);
+        for (int dy = -1; dy <= 1; ++dy) {
+            const int64_t row = int64_t{y} + dy;
+            if (row >= 0 && row < FRAME_HEIGHT)
+                frame_buffer[row * FRAME_WIDTH + x + j] = dy == 0 ? centre : edge;
         }
     }
 }

@@ -130,6 +130,23 @@ TEST_F(Rules, RainbowIsOneLongerAndFollowsThePhase) {
     EXPECT_EQ(pixel(147, 58) >> 16, re);
 }
 
+uint32_t rainbow_centre(double t) {
+    auto ch = [](double v) { return static_cast<uint32_t>(std::nearbyint(v)); };
+    return ch(std::sin(0.01 * t) * 124 + 125) << 16 | ch(std::sin(0.012 * t + 0.96) * 124 + 125) << 8 |
+           ch(std::sin(0.013 * t + 2.47) * 124 + 125);
+}
+
+TEST_F(Rules, RainbowFollowsEveryPhaseChange) {
+    anim_phase = 100.0;
+    draw_rule(300, 10, 20, 8);
+    anim_phase = 357.25;
+    draw_rule(400, 10, 20, 8);   // same columns, new phase
+    draw_rule(500, 13, 20, 8);   // pixel j counts from the rule's own start
+    EXPECT_EQ(pixel(15, 300), rainbow_centre(105.0));
+    EXPECT_EQ(pixel(15, 400), rainbow_centre(362.25));
+    EXPECT_EQ(pixel(15, 500), rainbow_centre(359.25));
+}
+
 TEST_F(Rules, RainbowChannelsRoundHalfToEven) {
     // At t = 0 red is sin(0) * 124 + 125 = 125 exactly; blue's edge row value is
     // sin(2.47) * 64 + 65, checked against the rounding of the same double.
