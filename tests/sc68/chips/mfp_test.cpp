@@ -103,6 +103,8 @@ TEST_F(MfpTest, TimerDAtPrescaler4Data1FiresAbout12300TimesAFrame)
 
 TEST_F(MfpTest, DataZeroMeans256)
 {
+    w8(MFP_TBCR, 0);  // stopping a stopped timer changes nothing
+    EXPECT_EQ(m.timer[MFP_TIMER_B].counter, 256);
     w8(MFP_TADR + 2, 0);
     w8(MFP_TBCR, 1);
     EXPECT_EQ(mfp_io.next_interrupt(0), 3334);  // 256 x 2,500 / 192 rounded up
@@ -196,6 +198,24 @@ TEST_F(MfpTest, ModeChangeWhileRunningRestartsTheCount)
     w8(MFP_TACR, 1);
     w8(MFP_TACR, 2, 20);  // one count gone at 2,500 units; 3 left at 6,250
     EXPECT_EQ(mfp_io.next_interrupt(20), (20 * 192 + 3 * 6250 + 191) / 192 - 20);
+}
+
+TEST_F(MfpTest, SameModeAgainKeepsTheCountGoing)
+{
+    w8(MFP_TADR, 4);
+    w8(MFP_TACR, 1);
+    w8(MFP_TACR, 1, 20);
+    EXPECT_EQ(mfp_io.next_interrupt(20), (4 * 2500 + 191) / 192 - 20);
+}
+
+TEST_F(MfpTest, MirroredAndForeignAddressesStayInTheRegisterFile)
+{
+    // The IO page spans 256 bytes and address bits 22..16 are not decoded.
+    mfp_io.w_byte(0xFFFA41 + MFP_TACR - 1, 0x05, 0);
+    EXPECT_EQ(r8(MFP_TACR), 0x05u);
+    EXPECT_EQ(mfp_io.r_byte(0x80FAFF, 0), r8(0x3F));
+    mfp_io.w_byte(0x80FAFF, 0x77, 0);
+    EXPECT_EQ(r8(0x3F), 0x77u);
 }
 
 }  // namespace

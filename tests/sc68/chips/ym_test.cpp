@@ -275,6 +275,15 @@ TEST_F(YmTest, ShortFramesCarryTicksAndCycles)
     EXPECT_EQ(y.tick_carry, 1);
 }
 
+TEST_F(YmTest, OneRenderCoversAtMostOneSecond)
+{
+    set(YM_VOL_A, 15, 0x7FFFFF00);  // stamped far past the span: applied at its end
+    const auto out = render(0xFFFFFFFF);
+    EXPECT_EQ(out.size(), 44101u);  // 62,500 groups
+    EXPECT_EQ(out.back(), -CENTRE);
+    EXPECT_EQ(y.reg[YM_VOL_A], 15);
+}
+
 TEST(YmVolumeTable, HoldsTheMeasuredRows)
 {
     constexpr std::array<uint16_t, 16> one = {0,    110,  230,  355,  582,   801,   1227,  1701,
