@@ -13,7 +13,7 @@ using namespace chartgen;
 
 static const std::map<std::string, char> type_colour = {
     {"demo", 'M'}, {"intro", 'J'}, {"musicdisk", 'G'}, {"diskmag", 'D'},
-    {"graphics", 'S'}, {"chipmusic", 'P'}, {"tool", 'A'},
+    {"graphics", 'S'}, {"chipmusic", 'P'}, {"tool", '7'},
 };
 
 // The type's colour, one brightness step darker for each age band.
@@ -132,7 +132,7 @@ static bool alltime_stats(const Database& db, Page& p, std::string& error)
         p.add(l);
     }
     Line star;
-    star.put('3', " * so far, January to November.");
+    star.put('C', " * so far, January to November.");
     p.add(star);
     return p.finish(178, closing, error, "alltime stats");
 }
@@ -203,8 +203,8 @@ static bool release_listing(const Database& db, Page& p, std::string& error)
         for (auto it = decades.rbegin(); it != decades.rend(); ++it) {
             int to = std::min(it->first + 9, detail_from - 1);
             Line l;
-            l.put('6', " " + std::to_string(std::max(it->first, g.founded)) + "-" + std::to_string(to));
-            l.put('9', "   " + num(it->second.first, 3) + " releases").put('C', num(it->second.second, 7) + " points");
+            l.put('5', " " + std::to_string(std::max(it->first, g.founded)) + "-" + std::to_string(to));
+            l.put('9', "   " + num(it->second.first, 3) + " releases").put('6', num(it->second.second, 7) + " points");
             p.add(l);
         }
         if (mine.empty()) {
@@ -223,7 +223,8 @@ static bool release_listing(const Database& db, Page& p, std::string& error)
     for (const std::string& t : db.types)
         head.put(aged(t, 0), right(short_name.count(t) ? short_name.at(t) : db.type_name.at(t), 9));
     head.put('1', " TOTAL");
-    p.add(head.rule(1));
+    p.add(Line().rule(1));
+    p.add(head);
     for (int y = this_year; y >= first_year; --y) {
         std::map<std::string, int> count;
         int total = 0;

@@ -122,7 +122,8 @@ inline void table(Page& p, const std::vector<Standing>& rows, size_t limit, cons
 {
     Line head;
     head.put('P', " RANK  MOVE   GROUP").pad('P', 47).put('P', "RELEASES   POINTS").put('P', extra_head);
-    p.add(head.rule(1));
+    p.add(Line().rule(1));
+    p.add(head);
     for (size_t i = 0; i < rows.size() && i < limit; ++i) {
         const Standing& s = rows[i];
         if (i > 0 && i % 10 == 0) p.blank();
@@ -131,7 +132,7 @@ inline void table(Page& p, const std::vector<Standing>& rows, size_t limit, cons
         l.put(movement_colour(s), left(movement(s), 5));
         l.put(s.rank <= 3 ? 'E' : s.rank <= 10 ? 'H' : '2', "  " + s.group).pad('2', 47);
         l.put('8', num(s.releases, 8)).put('S', num(s.points, 9));
-        if (i < extra.size()) l.put('3', extra[i]);
+        if (i < extra.size()) l.put('B', extra[i]);
         p.add(l);
     }
 }

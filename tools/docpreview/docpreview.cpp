@@ -1,8 +1,11 @@
 // docpreview: PNG previews of the issue as the reader draws it.
-//   docpreview page PANEL.bin TEXTFONT.bin DOC OUT.png   the screen with document DOC open
+//   docpreview page PANEL.bin TEXTFONT.bin DOC OUT.png [TOP]
+//                                          the screen with document DOC open, scrolled to line TOP
 //   docpreview whole TEXTFONT.bin DOC OUT.png            every line of document DOC
 //   docpreview font TEXTFONT.bin OUT.png                 both styles of the text font
 //   docpreview panel PANEL.bin OUT.png                   the bare panel picture
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -56,7 +59,7 @@ static void draw_lines(Screen& s, const preview::Font& f, const issue::Document&
     }
 }
 
-static void draw_page(Screen& s, const preview::Font& f, const uint8_t* panel, int doc)
+static void draw_page(Screen& s, const preview::Font& f, const uint8_t* panel, int doc, int top)
 {
     preview::picture(s, panel);
     int mode = doc >= 1 && doc <= 9 ? 1 : 2;
@@ -87,10 +90,11 @@ static void draw_page(Screen& s, const preview::Font& f, const uint8_t* panel, i
     preview::rule(s, 122, 144, 507, 8, 0.0);
     std::string song = std::string("Selected song: ") + issue::tune_credits[1];
     preview::text(s, f, song, 146 + 9 * 10, 123, 2, 2, 146, 649, 40, 145);
-    draw_lines(s, f, issue::documents[doc], 0, 34, 180, 193, 579);
+    draw_lines(s, f, issue::documents[doc], top, 34, 180, 193, 579);
     int count = issue::documents[doc].line_count;
     if (count > 33) {
-        preview::blend_box(s, 779, 195, 8, 20, 80, 100, 150, 250);
+        int thumb = static_cast<int>(std::nearbyint(195 + 361.0 / (count - 33) * top));
+        preview::blend_box(s, 779, thumb, 8, 20, 80, 100, 150, 250);
     }
 }
 
@@ -112,10 +116,13 @@ int main(int argc, char** argv)
     std::vector<uint8_t> panel, font;
     Screen s;
     std::string out;
-    if (mode == "page" && argc == 6) {
+    if (mode == "page" && (argc == 6 || argc == 7)) {
         if (!read_file(argv[2], panel_size, panel) || !read_file(argv[3], font_size, font)) return 1;
         preview::Font f(font.data());
-        draw_page(s, f, panel.data(), document_number(argv[4]));
+        int doc = document_number(argv[4]);
+        int last = std::max(0, issue::documents[doc].line_count - 33);
+        int top = argc == 7 ? std::clamp(std::atoi(argv[6]), 0, last) : 0;
+        draw_page(s, f, panel.data(), doc, top);
         out = argv[5];
     } else if (mode == "whole" && argc == 5) {
         if (!read_file(argv[2], font_size, font)) return 1;
@@ -156,7 +163,7 @@ int main(int argc, char** argv)
         out = argv[3];
     } else {
         std::fprintf(stderr,
-                     "usage: docpreview page PANEL.bin TEXTFONT.bin DOC OUT.png | whole TEXTFONT.bin DOC OUT.png |\n"
+                     "usage: docpreview page PANEL.bin TEXTFONT.bin DOC OUT.png [TOP] | whole TEXTFONT.bin DOC OUT.png |\n"
                      "       font TEXTFONT.bin OUT.png | panel PANEL.bin OUT.png\n");
         return 2;
     }
