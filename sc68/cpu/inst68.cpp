@@ -754,15 +754,15 @@ template <int OPM, int M> void lineB(emu68_t* e, int rx, int ry) {
 
 // ------------------------------------------------------------ line E
 
-// type 0 AS, 1 LS, 2 ROX, 3 RO; count already reduced to 0..63.
-template <int SZ> uint32_t shift(emu68_t* e, int type, bool left, uint32_t v, uint32_t cnt) {
+// TYPE 0 AS, 1 LS, 2 ROX, 3 RO; count already reduced to 0..63.
+template <int SZ, int TYPE, bool left> inline uint32_t shift(emu68_t* e, uint32_t v, uint32_t cnt) {
   constexpr uint32_t B = 8 * SZ;
   constexpr uint32_t M = MASK<SZ>;
   constexpr uint32_t MSB = 1u << (B - 1);
   uint32_t r = v;
   uint32_t c = 0, ov = 0;
   bool set_x = cnt != 0;
-  switch (type) {
+  switch (TYPE) {
     case 0:
       if (!cnt) break;
       if (left) {
@@ -838,11 +838,16 @@ template <int OPM, int M> void lineE(emu68_t* e, int rx, int ry) {
   constexpr bool left = OPM >> 2;
   if constexpr ((OPM & 3) == 3) {  // memory, word, by one
     if ((rx & 4) || !ok<C_MEM_ALT, M>(ry)) return illegal(e);
-    rmw<2, M>(e, ry, [&](uint32_t d) { return shift<2>(e, rx & 3, left, d, 1); });
+    switch (rx & 3) {
+      case 0: rmw<2, M>(e, ry, [&](uint32_t d) { return shift<2, 0, left>(e, d, 1); }); break;
+      case 1: rmw<2, M>(e, ry, [&](uint32_t d) { return shift<2, 1, left>(e, d, 1); }); break;
+      case 2: rmw<2, M>(e, ry, [&](uint32_t d) { return shift<2, 2, left>(e, d, 1); }); break;
+      default: rmw<2, M>(e, ry, [&](uint32_t d) { return shift<2, 3, left>(e, d, 1); }); break;
+    }
   } else {
     constexpr int SZ = 1 << (OPM & 3);
     const uint32_t cnt = (M & 4) ? D(e, rx) & 63 : (rx ? rx : 8);
-    D(e, ry) = merge<SZ>(D(e, ry), shift<SZ>(e, M & 3, left, D(e, ry) & MASK<SZ>, cnt));
+    D(e, ry) = merge<SZ>(D(e, ry), shift<SZ, M & 3, left>(e, D(e, ry) & MASK<SZ>, cnt));
   }
 }
 
