@@ -193,6 +193,12 @@ inline Canvas draw_panel(const pcf::Font& title, const pcf::Font& small)
         int lw = text_width(small, b.label, 1);
         engraved(b.label, b.x + (b.w + 1 - lw) / 2, b.y + 14, cyan, 1.0);
     }
+    // Vents under each button column: short sunken slots.
+    for (int side = 0; side < 2; ++side)
+        for (int k = 0; k < 8; ++k) {
+            int x = (side == 0 ? 37 : 674) + k * 11;
+            plate(c, {x, 114, x + 6, 126}, 1, false, 0.1, 0.16);
+        }
     rivet(c, 8, 8);
     rivet(c, 791, 8);
     rivet(c, 8, 591);
