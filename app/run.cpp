@@ -12,6 +12,7 @@
 #include "gfx/intro.h"
 #include "gfx/scroller.h"
 #include "gfx/window.h"
+#include "issue/intro/intro.h"
 #include "issue/tunes/tunes.h"
 #include "platform/clock.h"
 #include "platform/keys.h"
@@ -136,7 +137,7 @@ int run_kelvarin()
     prepare_intro();
     prepare_stars();
     stage = RunStage::Intro;
-    intro_music_start(nullptr, 0, 0);
+    intro_music_start(intro_sc68, static_cast<unsigned>(intro_sc68_size), 0);
     intro_music_resume();
     sleep_ms(10);
     intro_phase = 0.0;
