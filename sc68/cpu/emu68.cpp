@@ -209,7 +209,14 @@ int EMU68_run(emu68_t* emu, uint32_t cycles) {
     result = EMU68_error_add(emu, "EMU68_run : routine at %06x did not return (pc:%06x)", pc, r.pc & 0xFFFFFF);
   } else if (io68_t* chip = emu->int_chip; chip && chip->next_interrupt && chip->interrupt) {
     int64_t pos = 0;
+    // A chip that keeps answering "now" without ever delivering would spin
+    // here forever; its questions count against the step limit too.
+    uint32_t polls = emu->step_limit;
     while (((r.sr >> 8) & 7) < 6) {
+      if (!polls--) {
+        result = EMU68_error_add(emu, "EMU68_run : %s interrupts never end", chip->name);
+        break;
+      }
       int32_t next = chip->next_interrupt(uint32_t(pos));
       if (next == IO68_NO_INT) break;
       pos += next < 0 ? 0 : next;

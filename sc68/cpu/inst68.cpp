@@ -179,7 +179,7 @@ template <int SZ> inline uint32_t logic(emu68_t* e, uint32_t r) {
 }
 
 // Aligned add: result, then flags; x is the carry-in.
-template <int SZ, bool WITH_X> inline uint32_t add_op(emu68_t* e, uint32_t s, uint32_t d, uint32_t x) {
+template <int SZ> inline uint32_t add_op(emu68_t* e, uint32_t s, uint32_t d, uint32_t x) {
   const uint32_t as = s << SH<SZ>, ad = d << SH<SZ>;
   const uint64_t r64 = uint64_t(as) + ad + (uint64_t(x) << SH<SZ>);
   const uint32_t r = uint32_t(r64);
@@ -187,7 +187,6 @@ template <int SZ, bool WITH_X> inline uint32_t add_op(emu68_t* e, uint32_t s, ui
   const uint32_t v = ((as ^ r) & (ad ^ r)) >> 31;
   uint32_t f = ((r >> 28) & SR_N) | (r ? 0 : SR_Z) | (v << 1) | c;
   ccr_set(e, NZVC | SR_X, f | (c << 4));
-  (void)WITH_X;
   return r >> SH<SZ>;
 }
 
@@ -206,8 +205,8 @@ template <int SZ, bool SET_X> inline uint32_t sub_op(emu68_t* e, uint32_t s, uin
 
 inline uint32_t xbit(emu68_t* e) { return (e->reg.sr >> 4) & 1; }
 
-template <int SZ> inline uint32_t do_add(emu68_t* e, uint32_t s, uint32_t d) { return add_op<SZ, false>(e, s, d, 0); }
-template <int SZ> inline uint32_t do_addx(emu68_t* e, uint32_t s, uint32_t d) { return add_op<SZ, true>(e, s, d, xbit(e)); }
+template <int SZ> inline uint32_t do_add(emu68_t* e, uint32_t s, uint32_t d) { return add_op<SZ>(e, s, d, 0); }
+template <int SZ> inline uint32_t do_addx(emu68_t* e, uint32_t s, uint32_t d) { return add_op<SZ>(e, s, d, xbit(e)); }
 template <int SZ> inline uint32_t do_sub(emu68_t* e, uint32_t s, uint32_t d) { return sub_op<SZ, true>(e, s, d, 0); }
 template <int SZ> inline uint32_t do_subx(emu68_t* e, uint32_t s, uint32_t d) { return sub_op<SZ, true>(e, s, d, xbit(e)); }
 template <int SZ> inline void do_cmp(emu68_t* e, uint32_t s, uint32_t d) { sub_op<SZ, false>(e, s, d, 0); }

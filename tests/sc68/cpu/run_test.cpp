@@ -138,6 +138,23 @@ TEST_F(Run, RoutineThatNeverReturnsEndsTheRunWithAnError) {
   EXPECT_EQ(EMU68_STEP_LIMIT, 1u << 25);
 }
 
+// A chip whose next interrupt is always "now" but never comes.
+int32_t stuck_next(uint32_t) { return 0; }
+bool stuck_interrupt(uint32_t, int68_t*) { return false; }
+io68_t stuck_io = {nullptr, "stuck", 0xFFFA00, 0xFFFA2F, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                   stuck_interrupt, stuck_next, nullptr, nullptr};
+
+TEST_F(Run, InterruptChipThatNeverIdlesEndsTheRun) {
+  EMU68_ioplug_unplug_all(&emu);
+  ASSERT_EQ(EMU68_ioplug(&emu, &stuck_io), 0);
+  EMU68_set_interrupt_io(&emu, &stuck_io);
+  emu.step_limit = 1000;
+  EXPECT_LT(EMU68_run(&emu, FRAME), 0);
+  EXPECT_STREQ(EMU68_error_get(&emu, 0), "EMU68_run : stuck interrupts never end");
+  EXPECT_EQ(emu.reg.pc, PROG_ADDR);
+  EXPECT_EQ(emu.reg.cycle, FRAME);
+}
+
 // ---------------------------------------------------------------- exceptions
 
 class Exc : public Cpu {
