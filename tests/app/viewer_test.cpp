@@ -154,6 +154,18 @@ TEST_F(Viewing, ScrollbarDragFollowsThePointerAndOutlivesTheStrip) {
     EXPECT_EQ(viewer.scrollbar_glow, 10);
 }
 
+TEST_F(Viewing, ScrollbarDragIgnoresTheClickLatch) {
+    // A press already used elsewhere that slides onto the strip drags as well.
+    ViewLines& v = lines_of(117);
+    viewer.click_latch = 1;
+    viewer.mouse_button = 1;
+    viewer.mouse_x = 780;
+    viewer.mouse_y = 560;
+    drag_scrollbar(viewer, v);
+    EXPECT_EQ(viewer.scrollbar_drag, 1);
+    EXPECT_EQ(viewer.top_line, 84);
+}
+
 TEST_F(Viewing, ScrollbarThumbPosition) {
     ViewLines& v = lines_of(117);
     viewer.top_line = 84;
