@@ -118,6 +118,37 @@ TEST_F(Insn, MovemBothDirectionsEveryModeAndMovep) {
   for (uint32_t i = 0; i < sizeof movep; ++i) EXPECT_EQ(b(0x3080 + i), movep[i]) << i;
 }
 
+TEST_F(Insn, LogicBitMoveAddressCallExchangeTestAndImmediateFamilies) {
+  run_program("misc");
+  uint32_t a = RESULTS;
+  expect_flagged(a,
+                 {
+                     {0x10, 0x00F000F0}, {0x08, 0x00F000F0},  // AND.L keeps X; OR.B
+                     {0x00, 0x00F00F00}, {0x08, 0x00F00FFF},  // EOR.W; NOT.B
+                     {0x04, 0x80000000}, {0x04, 0x80000002},  // BSET #31; BCHG by D3=33 is bit 1
+                     {0x00, 0x80000002},                      // BTST
+                     {0x00, 0x01000000}, {0x00, 0x01000000},  // BCLR #7 / BTST #8 on a byte: bit mod 8
+                     {0x18, 0xFFFFFFFF}, {0x1F, 0xFFFF8000},  // MOVEQ; MOVEA leaves flags
+                     {0x14, 0xFFFFFF00},                      // MOVE.B keeps the upper bytes
+                     {0x00, 0xFFFF8010}, {0x00, 0x00001234},  // LEA; PEA
+                     {0x00, 42}, {0x00, 43},                  // BSR / JSR and RTS
+                     {0x00, 0x12345678}, {0x08, 0xDEF09ABC},  // EXG; SWAP
+                     {0x08, 0x0000FFF0}, {0x08, 0xFFFFFFF0},  // EXT.W; EXT.L
+                     {0x14, 0xFFFF0000}, {0x00, 0x01C00000},  // CLR.W; TAS sets bit 7
+                     {0x08, 0xFFFF0000},                      // TST.L
+                     {0x19, 0x000000FF}, {0x00, 0xFFFFFFFF},  // SUBQ.B; SUBQ on An: whole register, no flags
+                     {0x00, 0xFFFFFFFD}, {0x00, 0x00000000},  // ADDA.W sign-extends; SUBA.L
+                     {0x04, 0xFFFF8000}, {0x04, 0x00003021},  // CMPA.W sign-extends; CMPM
+                     {0x15, 0x00000000}, {0x19, 0xFFFFFFFF},  // ADDI.W; SUBI.L
+                     {0x04, 0xFFFFFFFF}, {0x00, 0x00005555},  // CMPI.B; MOVE to/from USP
+                 },
+                 "misc");
+  EXPECT_EQ(w(a), 0x2715u) << "ORI to SR";
+  EXPECT_EQ(w(a + 2), 0x2705u) << "ANDI to CCR";
+  EXPECT_EQ(w(a + 4), 0x271Au) << "EORI to CCR";
+  EXPECT_EQ(w(a + 6), 0x221Au) << "ANDI to SR";
+}
+
 // Motorola's condition definitions, over N Z V C.
 bool condition(int cc, uint32_t f) {
   const bool c = f & 1, v = f & 2, z = f & 4, n = f & 8;
