@@ -104,6 +104,7 @@ TEST_F(SteTest, MixerSettingsAndDmaGain)
     microwire(0x0403, 0x07FF);  // 3 keeps the selection
     EXPECT_EQ(s.mixer, STE_MIX_NO_YM);
     microwire(0x0400, 0x07FF);
+    EXPECT_EQ(s.mixer, STE_MIX_M12DB);
     EXPECT_EQ(s.dma_gain, 4135);
     EXPECT_EQ(left(render(1, 1000)[0]), (127 * 4135 + 1000 * 768) >> 10);
 }
