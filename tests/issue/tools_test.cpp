@@ -296,3 +296,118 @@ TEST(Glyphs, ShadesTileAcrossCells)
 }
 
 }  // namespace
+
+namespace {
+
+std::string write_temp(const std::string& name, const std::string& bytes)
+{
+    auto path = std::filesystem::temp_directory_path() / name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+}
+
+std::string le32(uint32_t v)
+{
+    std::string s;
+    for (int i = 0; i < 4; ++i) s += static_cast<char>(v >> (8 * i));
+    return s;
+}
+
+TEST(BitmapFontReader, RejectsDamagedFilesCleanly)
+{
+    pcf::Font f;
+    std::string error;
+    EXPECT_FALSE(pcf::load("/nonexistent/font.pcf.gz", f, error));
+    EXPECT_NE(error.find("cannot read"), std::string::npos);
+
+    EXPECT_FALSE(pcf::load(write_temp("kelvarin_bad.pcf", "not a font at all"), f, error));
+    EXPECT_NE(error.find("not a PCF font"), std::string::npos);
+
+    // A table directory that points past the end of the file.
+    std::string header = "\1fcp" + le32(1) + le32(2) + le32(0) + le32(100) + le32(1000000);
+    EXPECT_FALSE(pcf::load(write_temp("kelvarin_short.pcf", header), f, error));
+    EXPECT_NE(error.find("accelerator"), std::string::npos);
+
+    // Truncated copies of a real font: the short ones are refused, and no cut makes the
+    // reader look past the end of what it read (the sanitizer build checks that).
+    std::vector<uint8_t> real;
+    if (!pcf::read_gzip("/usr/share/fonts/X11/misc/6x13.pcf.gz", real)) GTEST_SKIP() << "xfonts-base missing";
+    for (size_t k = 0; k <= 24; ++k) {
+        size_t cut = k == 0 ? 8 : k == 1 ? 64 : real.size() * k / 25;
+        std::string part(real.begin(), real.begin() + static_cast<long>(cut));
+        pcf::Font g;
+        bool ok = pcf::load(write_temp("kelvarin_cut.pcf", part), g, error);
+        if (k < 2) {
+            EXPECT_FALSE(ok) << cut;
+        }
+    }
+    std::filesystem::remove(std::filesystem::temp_directory_path() / "kelvarin_bad.pcf");
+    std::filesystem::remove(std::filesystem::temp_directory_path() / "kelvarin_short.pcf");
+    std::filesystem::remove(std::filesystem::temp_directory_path() / "kelvarin_cut.pcf");
+}
+
+TEST(BitmapFontReader, ReadsTheLetterFonts)
+{
+    pcf::Font f;
+    std::string error;
+    if (!pcf::load(std::string("/usr/share/fonts/X11/misc/") + fontgen::text_regular_file, f, error))
+        GTEST_SKIP() << error;
+    EXPECT_EQ(f.ascent + f.descent, 13);
+    const pcf::Glyph* a = f.find('A');
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->width, 8);
+    // Its apex is one pixel wide and centred, its legs reach the baseline.
+    int top = -1;
+    for (int y = 0; y < a->ascent && top < 0; ++y)
+        for (int x = 0; x < a->right - a->left; ++x)
+            if (a->at(x, y)) top = y;
+    EXPECT_GE(top, 0);
+    EXPECT_TRUE(a->at(0 - a->left + 0, a->ascent - 1) || a->at(1 - a->left, a->ascent - 1));
+    for (uint32_t cp : {0x00E9u, 0x03A3u, 0x2248u, 0x221Au}) EXPECT_NE(f.find(cp), nullptr) << cp;
+
+    // Accented capitals keep their accent: the glyph is fitted from the top.
+    fontgen::Cell e = fontgen::draw_letter(*f.find(0x00C9), f.ascent, 1);
+    fontgen::Cell plain = fontgen::draw_letter(*f.find('E'), f.ascent, 1);
+    int accent_rows = 0;
+    for (int y = 0; y < 12; ++y) {
+        bool ink_e = false, ink_plain = false;
+        for (int x = 0; x < 9; ++x) ink_e |= e[y][x] > 1, ink_plain |= plain[y][x] > 1;
+        accent_rows += ink_e && !ink_plain;
+    }
+    EXPECT_GE(accent_rows, 1);
+}
+
+}  // namespace
+
+#include "tools/docpreview/render.h"
+
+namespace {
+
+TEST(Preview, ShadeTableFollowsTheReadersRules)
+{
+    uint8_t palette[768] = {};
+    palette[3 * 5] = 5, palette[3 * 5 + 1] = 200, palette[3 * 5 + 2] = 255;
+    preview::Shades s(palette);
+    EXPECT_EQ(s.table[5][1], 0x05C8FFu);                 // colour 1 is the palette itself
+    EXPECT_EQ(s.table[5][3], uint32_t(2 << 16 | 100 << 8 | 127));  // step 2 halves, rounded down
+    EXPECT_EQ(s.table[5][2], uint32_t(3 << 16 | 133 << 8 | 170));  // step 1: two thirds
+    EXPECT_EQ(s.table[5][4], 0x050000u);                 // red group
+    EXPECT_EQ(s.table[5][22], uint32_t(5 << 16 | 140 << 8 | 76));  // 0.7 G, 0.3 B, halves down
+    EXPECT_EQ(s.table[5][25], uint32_t(1 << 16 | 140 << 8 | 255)); // 0.3 x 5 gives 1
+    EXPECT_EQ(s.table[5][28], uint32_t(3 << 16 | 200 << 8 | 178)); // 0.7 x 5 gives 3
+    EXPECT_EQ(s.table[5][0], 0u);
+}
+
+TEST(Preview, RulesHaveTheirWidths)
+{
+    preview::Screen s;
+    preview::rule(s, 300, 20, 745, 1, 0.0);
+    EXPECT_EQ(s.get(20, 300), 0xFFFFFFu);
+    EXPECT_EQ(s.get(764, 299), 0x888888u);
+    EXPECT_EQ(s.get(765, 300), 0u);
+    preview::rule(s, 100, 144, 507, 8, 0.0);
+    EXPECT_NE(s.get(651, 100), 0u);  // n + 1 pixels
+    EXPECT_EQ(s.get(652, 100), 0u);
+}
+
+}  // namespace
