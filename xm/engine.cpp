@@ -60,6 +60,13 @@ void lookup(const xm_song* song, xm_channel* ch, xm_instrument*& ins, xm_sample*
     }
 }
 
+// Envelope points hold 0..64; points whose ticks run backwards would let the
+// interpolation drift without end, so the value is kept in that range.
+int32_t envelope_value(int32_t fixed) {
+    int32_t v = fixed >> 16;
+    return v < 0 ? 0 : v > 64 ? 64 : v;
+}
+
 // Shared by both envelopes; points holds at most XM_ENVELOPE_POINTS used entries.
 void xm_envelope_step(xm_channel* ch, int32_t& i, int32_t& k, uint8_t type, int n,
                       const xm_envelope_point* points, int loop_end, int loop_start, int sustain,
@@ -91,7 +98,7 @@ void xm_envelope_step(xm_channel* ch, int32_t& i, int32_t& k, uint8_t type, int 
             fixed = static_cast<int32_t>(static_cast<uint32_t>(fixed) + static_cast<uint32_t>(step));
         }
     }
-    value = fixed >> 16;
+    value = envelope_value(fixed);
     ++k;
     ch->update_flags |= flag;
 }
@@ -131,7 +138,7 @@ void set_envelope_position(xm_channel* ch, const xm_instrument* ins, int paramet
         ch->volume_envelope_point = i + 1;
         ch->volume_envelope_fixed = static_cast<int32_t>(
             static_cast<int64_t>(parameter - x0) * ch->volume_envelope_step + y0 * 65536);
-        ch->volume_envelope_value = ch->volume_envelope_fixed >> 16;
+        ch->volume_envelope_value = envelope_value(ch->volume_envelope_fixed);
     } else {
         ch->volume_envelope_value = n > 0 ? pt[n - 1].y : 0;
         ch->volume_envelope_stopped = 1;

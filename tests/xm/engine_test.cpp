@@ -294,6 +294,26 @@ TEST(XmEngine, EnvelopeInterpolatesLoopsAndSetsPosition) {
     EXPECT_EQ(channel().volume_envelope_value, 16);
 }
 
+TEST(XmEngine, EnvelopeWithBackwardTicksStaysInRange) {
+    xm_build b = single_channel();
+    b.tempo = 31;
+    xm_build_instrument& ins = b.instruments[0];
+    uint16_t pts[] = {0, 64, 10, 0, 5, 64};
+    memcpy(ins.volume_envelope, pts, sizeof pts);
+    memcpy(ins.panning_envelope, pts, sizeof pts);
+    ins.volume_points = ins.panning_points = 3;
+    ins.volume_type = ins.panning_type = XM_ENV_ON;
+    b.set(0, 0, 0, 49, 1);
+    song_ptr s = start(b);
+    for (int t = 0; t < 3000; ++t) {
+        xm_song_tick(s.get());
+        ASSERT_GE(channel().volume_envelope_value, 0);
+        ASSERT_LE(channel().volume_envelope_value, 64);
+        ASSERT_LE(channel().panning_envelope_value, 64);
+        ASSERT_LE(channel().voice->volume, 127);
+    }
+}
+
 TEST(XmEngine, AmigaPeriodOfZeroKeepsTheFrequency) {
     xm_build b = single_channel();
     b.set(0, 0, 0, 49, 1);

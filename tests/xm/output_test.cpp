@@ -44,8 +44,8 @@ TEST(XmOutput, PlayStopAndPlayAgainStartsOver) {
     song_ptr s(load_xm_bytes(busy_module(4, 3).bytes()));
     ASSERT_TRUE(s);
     ASSERT_TRUE(xm_play_song(s.get()));
-    EXPECT_EQ(xm_mixer.fill_index, 0) << "the whole ring is prefilled";
-    EXPECT_GE(s->milliseconds, 1900u);
+    // The prefill mixed the whole ring: the last block ends about 2 s in.
+    EXPECT_GE(xm_mixer.position_table[XM_BLOCK_COUNT - 1].milliseconds.load(), 1900u);
     // Poll the position while the output thread mixes.
     uint32_t latest = 0;
     for (int i = 0; i < 40; ++i) {
@@ -58,10 +58,12 @@ TEST(XmOutput, PlayStopAndPlayAgainStartsOver) {
     EXPECT_TRUE(xm_stop_song(s.get()));
     EXPECT_EQ(xm_get_time(s.get()), 0u);
     EXPECT_EQ(xm_mixer.fill_index, 0);
+    EXPECT_EQ(xm_mixer.position_table, nullptr);
     ASSERT_TRUE(xm_play_song(s.get()));
-    EXPECT_EQ(xm_get_order(s.get()), 0);
-    EXPECT_EQ(xm_get_row(s.get()), 0);
-    EXPECT_LT(xm_get_time(s.get()), 100u);
+    const xm_block_position& first = xm_mixer.position_table[0];
+    EXPECT_EQ(first.order.load(), 0);
+    EXPECT_EQ(first.row.load(), 0);
+    EXPECT_EQ(first.milliseconds.load(), 19u) << "fresh prefill from the start of the song";
     ASSERT_TRUE(xm_play_song(s.get())) << "playing a playing song restarts it";
     wait_ms(50);
     EXPECT_TRUE(xm_free_song(s.release())) << "freeing stops the thread first";
@@ -70,6 +72,7 @@ TEST(XmOutput, PlayStopAndPlayAgainStartsOver) {
 
 xm_build tune_module(int channels, uint8_t first_note) {
     xm_build b = busy_module(channels, 2);
+    b.tempo = 31;  // long rows keep the heard row still while the test looks
     b.set(0, 0, 0, first_note, 2);
     b.set(0, 0, channels - 1, 0, 0);
     return b;
