@@ -80,10 +80,19 @@ int32_t numeric_value(std::string_view s) {
 
 namespace {
 
-// One style digit as a cell value: the digit's value, 0 for anything that is not a digit.
-inline uint8_t style_of_digit(unsigned char c) {
-    return (c >= '0' && c <= '9') ? static_cast<uint8_t>(c - '0') : 0;
-}
+// Cell values of every byte, looked up once per cell while decoding.
+struct CellTables {
+    uint8_t colour[256];
+    uint8_t style[256];
+    CellTables() {
+        for (int c = 0; c < 256; ++c) {
+            colour[c] = static_cast<uint8_t>(colour_of_letter(c));
+            // A style digit's value; anything that is not a digit reads as 0.
+            style[c] = (c >= '0' && c <= '9') ? static_cast<uint8_t>(c - '0') : 0;
+        }
+    }
+};
+const CellTables cell_tables;
 
 void clear_view_line(ViewLines& lines, int l) {
     std::memset(lines.character[l], 0, VIEW_COLUMNS);
@@ -104,8 +113,8 @@ void decode_line(ViewLines& lines, int l, const PageLine& src) {
     const size_t tn = src.text.size(), cn = src.colour.size(), sn = src.style.size();
     for (size_t k = 1; k < VIEW_COLUMNS; ++k) {
         ch[k] = k <= tn ? static_cast<uint8_t>(src.text[k - 1]) : 0;
-        co[k] = static_cast<uint8_t>(k <= cn ? colour_of_letter(static_cast<unsigned char>(src.colour[k - 1])) : 1);
-        st[k] = k <= sn ? style_of_digit(static_cast<unsigned char>(src.style[k - 1])) : 0;
+        co[k] = k <= cn ? cell_tables.colour[static_cast<unsigned char>(src.colour[k - 1])] : 1;
+        st[k] = k <= sn ? cell_tables.style[static_cast<unsigned char>(src.style[k - 1])] : 0;
     }
     lines.rule_kind[l] = numeric_value(src.rule);
     lines.rule_plain[l] = src.rule == "0";
@@ -117,10 +126,14 @@ void load_document(const PageStore& store, ViewLines& lines, int document) {
     if (document < 1 || document > PAGE_DOCUMENTS)
         return;
     const std::vector<PageLine>& doc = store.lines[document];
-    const PageLine empty;
     lines.line_count = DECODED_LINES - 1;
     for (int l = 0; l < DECODED_LINES; ++l) {
-        const PageLine& src = static_cast<size_t>(l) < doc.size() ? doc[static_cast<size_t>(l)] : empty;
+        // A line never stored is empty: it decodes to the same blank slot as a terminator.
+        if (static_cast<size_t>(l) >= doc.size()) {
+            clear_view_line(lines, l);
+            continue;
+        }
+        const PageLine& src = doc[static_cast<size_t>(l)];
         if (src.text.compare(0, TERMINATOR.size(), TERMINATOR) == 0) {
             lines.line_count = l;
             clear_view_line(lines, l);
