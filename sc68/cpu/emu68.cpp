@@ -197,6 +197,7 @@ void EMU68_exception(emu68_t* emu, uint32_t vector) {
 
 int EMU68_run(emu68_t* emu, uint32_t cycles) {
   reg68_t& r = emu->reg;
+  if (!r.mem) return EMU68_error_add(emu, "EMU68_run : no 68K memory");
   const uint32_t pc = r.pc;
   const uint32_t sp = r.a[7];
   int result = 0;

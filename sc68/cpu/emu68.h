@@ -173,14 +173,15 @@ extern io68_t shifter_io;
 
 // --- running -----------------------------------------------------------
 
-// Executes one instruction at PC.
+// Executes one instruction at PC (nothing without memory).
 void EMU68_step(emu68_t* emu);
 
 // Runs the routine at PC to its return, then delivers the interrupt chip's
 // interrupts below `cycles` in cycle order, each handler run to its RTE.
 // PC and A7 are restored and the cycle counter is left at `cycles`.
 // Returns 0, or negative when a routine or handler exceeded the step limit
-// (the run is abandoned, with a message on the error list).
+// or there is no memory (the run is abandoned, with a message on the error
+// list).
 int EMU68_run(emu68_t* emu, uint32_t cycles);
 
 // Raises exception `vector` (an address such as 0x10): pushes PC and SR,

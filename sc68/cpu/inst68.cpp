@@ -889,7 +889,9 @@ static inline void step(emu68_t* emu) {
   TABLE[((op >> 12) << 6) | ((op >> 3) & 63)](emu, int((op >> 9) & 7), int(op & 7));
 }
 
-void EMU68_step(emu68_t* emu) { step(emu); }
+void EMU68_step(emu68_t* emu) {
+  if (emu->reg.mem) step(emu);
+}
 
 bool emu68_run_to(emu68_t* emu, uint32_t top) {
   for (uint32_t n = emu->step_limit; n; --n) {

@@ -59,6 +59,18 @@ TEST(Init, RejectsBadMemoryWithTheRightMessage) {
   }
 }
 
+TEST(Init, AKilledEmulatorRefusesToRun) {
+  std::vector<uint8_t> mem(EMU68_MEMSIZE + EMU68_MEMSPARE);
+  emu68_t emu;
+  ASSERT_EQ(EMU68_init(&emu, mem.data(), EMU68_MEMSIZE), 0);
+  EMU68_kill(&emu);
+  EXPECT_LT(EMU68_run(&emu, 160256), 0);
+  EXPECT_STREQ(EMU68_error_get(&emu, 0), "EMU68_run : no 68K memory");
+  EMU68_step(&emu);
+  EXPECT_LT(EMU68_memput(&emu, 0, mem.data(), 4), 0);
+  EXPECT_EQ(EMU68_memptr(&emu, 0, 4), nullptr);
+}
+
 TEST(Init, ClearsMemoryAndSpareBytesAndResets) {
   std::vector<uint8_t> mem(EMU68_MEMSIZE + EMU68_MEMSPARE, 0xAA);
   emu68_t emu;
