@@ -132,8 +132,6 @@ void write_reg(mfp_t* m, uint32_t off, uint8_t v, int64_t now)
 
 const int64_t mfp_prescale[8] = {0, 2500, 6250, 10000, 31250, 40000, 62500, 125000};
 
-mfp_t mfp_chip;
-
 void mfp_reset(mfp_t* m)
 {
     std::memset(m->reg, 0, sizeof m->reg);
@@ -150,6 +148,14 @@ void mfp_reset(mfp_t* m)
     }
     m->earliest = nullptr;
 }
+
+// Reset from the start, so that a timer can never run with data 0 even
+// before the engine initialises the chip.
+mfp_t mfp_chip = [] {
+    mfp_t m{};
+    mfp_reset(&m);
+    return m;
+}();
 
 int mfp_init(mfp_t* m)
 {

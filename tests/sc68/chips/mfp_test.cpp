@@ -53,6 +53,13 @@ protected:
     }
 };
 
+TEST(MfpChip, TheProcessChipStartsInItsResetState)
+{
+    // Checked before any fixture initialises it.
+    EXPECT_EQ(mfp_chip.timer[MFP_TIMER_A].data, 256);
+    EXPECT_EQ(mfp_chip.reg[MFP_VR], 0x40);
+}
+
 TEST_F(MfpTest, ResetValuesAndByteLayout)
 {
     EXPECT_EQ(r8(0x01), 0x80u);
