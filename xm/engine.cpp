@@ -184,22 +184,11 @@ void vibrato_position_step(xm_channel* ch) {
     ch->vibrato_position = static_cast<int8_t>(p);
 }
 
-int wave_value(int waveform, int q) {
-    switch (waveform) {
-    case 1: {
-        int w = (q & 31) * 8;
-        return q < 0 ? 255 - w : w;
-    }
-    case 2:
-        return 255;
-    default:
-        return static_cast<int>(std::fabs(std::sin(2 * q * kVibratoAngle)) * 256);
-    }
-}
-
 void tremolo(xm_channel* ch) {
     int q = ch->tremolo_position;
-    int delta = (ch->tremolo_depth * wave_value((ch->wave_control >> 4) & 3, q)) >> 6;
+    // Tremolo waveform 3 is a sine, unlike vibrato where it is a square.
+    int shape = (ch->wave_control >> 4) & 3;
+    int delta = (ch->tremolo_depth * xm_waveform_value(shape == 3 ? 0 : shape, q)) >> 6;
     if (q >= 0) {
         if (ch->volume + delta > 64) delta = 64 - ch->volume;
     } else {
@@ -660,15 +649,16 @@ int xm_amiga_period(int n, int finetune) {
 
 int xm_linear_period(int note, int finetune) { return kLinearBase - 64 * note - finetune / 2; }
 
+int xm_waveform_value(int waveform, int p) {
+    switch (waveform) {
+    case 0: return static_cast<int>(std::fabs(std::sin(2 * p * kVibratoAngle)) * 256);
+    case 1: return p < 0 ? 255 - (p & 31) * 8 : (p & 31) * 8;
+    default: return 255;
+    }
+}
+
 int xm_vibrato_delta(int p, int depth, int waveform) {
-    int w;
-    if (waveform == 0)
-        w = static_cast<int>(std::fabs(std::sin(2 * p * kVibratoAngle)) * 256);
-    else if (waveform == 1)
-        w = p < 0 ? 255 - (p & 31) * 8 : (p & 31) * 8;
-    else
-        w = 255;
-    int d = ((depth * w) >> 5) & ~3;
+    int d = ((depth * xm_waveform_value(waveform, p)) >> 5) & ~3;
     return p < 0 ? d : -d;
 }
 

@@ -296,6 +296,8 @@ void xm_reset_channel(xm_channel* ch, const xm_sample* s);
 void xm_update_voice(xm_song* song, xm_channel* ch, xm_sample* s);
 int xm_amiga_period(int note, int finetune);
 int xm_linear_period(int note, int finetune);
+// Waveform 0 sine, 1 ramp, 2 and 3 square, at position -32..31; 0..255.
+int xm_waveform_value(int waveform, int position);
 int xm_vibrato_delta(int position, int depth, int waveform);
 int xm_auto_vibrato_value(int type, int position);
 

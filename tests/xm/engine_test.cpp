@@ -60,6 +60,11 @@ TEST(XmEngine, SamplesPerTickFromBpm) {
 }
 
 TEST(XmEngine, WaveformsAndVibratoDepth) {
+    EXPECT_EQ(xm_waveform_value(0, 16), 255);
+    EXPECT_EQ(xm_waveform_value(0, -16), 255);
+    EXPECT_EQ(xm_waveform_value(0, 8), 181);
+    EXPECT_EQ(xm_waveform_value(1, 31), 248);
+    EXPECT_EQ(xm_waveform_value(1, -32), 255);
     EXPECT_EQ(xm_vibrato_delta(16, 15, 0), -116);
     EXPECT_EQ(xm_vibrato_delta(-16, 15, 0), 116);
     EXPECT_EQ(xm_vibrato_delta(8, 15, 0), -(((15 * 181) >> 5) & ~3));
@@ -192,6 +197,31 @@ TEST(XmEngine, VolumeCommands) {
     EXPECT_EQ(channel().volume, 27);
     xm_song_tick(s.get());
     EXPECT_EQ(channel().volume, 0);
+}
+
+TEST(XmEngine, TremoloTremorAndMultiRetrigger) {
+    xm_build b = single_channel();
+    b.channels = 3;
+    b.patterns.clear();
+    b.pattern(4);
+    b.set(0, 0, 0, 49, 1, 0x30, 0x07, 0x4F);  // volume 32, tremolo speed 4 depth 15
+    b.set(0, 0, 1, 49, 1, 0, 0x1D, 0x12);     // tremor: 2 ticks on, 3 off
+    b.set(0, 0, 2, 49, 1, 0, 0x1B, 0x32);     // retrigger every 2 ticks, volume -4
+    song_ptr s = start(b);
+    std::vector<int> tremolo, tremor, retrigger;
+    std::vector<bool> triggered;
+    for (int t = 0; t < 6; ++t) {
+        xm_song_tick(s.get());
+        tremolo.push_back(channel(0).volume_delta);
+        tremor.push_back(channel(1).volume_delta);
+        retrigger.push_back(channel(2).volume);
+        triggered.push_back(channel(2).update_flags & XM_UPDATE_TRIGGER);
+    }
+    EXPECT_EQ(tremolo[1], 0);
+    EXPECT_EQ(tremolo[2], (15 * 97) >> 6);
+    EXPECT_EQ(tremor, (std::vector<int>{0, 0, -64, -64, -64, 0}));
+    EXPECT_EQ(retrigger, (std::vector<int>{64, 64, 60, 60, 56, 56}));
+    EXPECT_EQ(triggered, (std::vector<bool>{true, false, true, false, true, false}));
 }
 
 TEST(XmEngine, TonePortamentoKeepsTheSoundingNote) {
