@@ -315,3 +315,35 @@ TEST(Synth, RejectsParametersThatCannotWork) {
     synth_set(fixed, "loop", "2");
     EXPECT_THROW(synth_render(fixed, "x"), SynthError);
 }
+
+TEST(Score, DamagedScoresGiveAnErrorNeverACrash) {
+    const std::string good = std::string(score_head) +
+                             "phrase up @tone c4:2&047 e4v30 [ g4!A01 ]2\n"
+                             "pattern p rows=16\n"
+                             "1 $up+3 .:2~401 = @hit d#5\n"
+                             "  $up-1\n"
+                             "2 %k.K.|k\n"
+                             "order p p\n"
+                             "restart 1\n";
+    const char alphabet[] = " \n:!~&$@[]%.=v#0123456789abcdefgp+-/|";
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    int compiled = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::string text = good;
+        for (int k = 1 + next(3); k > 0; --k) text[next(text.size())] = alphabet[next(sizeof alphabet - 1)];
+        try {
+            compile_score(text);
+            ++compiled;
+        } catch (const ScoreError& e) {
+            EXPECT_GE(e.line, 0);
+            EXPECT_FALSE(std::string(e.what()).empty());
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "unexpected " << e.what() << " for:\n" << text;
+        }
+    }
+    EXPECT_GT(compiled, 0);  // the damage left some scores valid, so both paths ran
+}
