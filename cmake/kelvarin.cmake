@@ -36,4 +36,8 @@ function(kelvarin_embed target symbol file)
     DEPENDS embed ${abs}
     COMMENT "Embedding ${file}")
   target_sources(${target} PRIVATE ${out})
+  # The rule lives in this directory; a target here makes it run even when the library
+  # was defined in another directory.
+  add_custom_target(embed_${symbol} DEPENDS ${out})
+  add_dependencies(${target} embed_${symbol})
 endfunction()
