@@ -335,10 +335,11 @@ int apply_change_track(api68_t* api) {
 
 namespace {
 
-// Runs one replay frame and leaves its output frames in api->mix.
+// Runs one replay frame and leaves its output frames in api->mix; 0 when
+// the play routine did not return.
 uint32_t render_frame(api68_t* api) {
   emu68_t* emu = &api->emu;
-  EMU68_run(emu, api->cycles_per_frame);
+  if (EMU68_run(emu, api->cycles_per_frame) < 0) return 0;
   const music68* m = api->mus;
   uint32_t n = api->samples_per_frame;
   if (m->hwflags & SC68_AMIGA) {
@@ -387,6 +388,15 @@ int api68_process(api68_t* api, void* buf, int n) {
     if (!api->frame_left) {
       status &= ~API68_IDLE;
       api->frame_left = render_frame(api);
+      if (!api->frame_left) {
+        // A replay stuck in its play routine would cost the step limit on
+        // every frame: the track is dropped instead.
+        const char* why = EMU68_error_get(&api->emu, 0);
+        SC68error_add("track #%d : play routine failed (%s)", api->track, why ? why : "no return");
+        api->mus = nullptr;
+        api->track = 0;
+        return -1;
+      }
       api->frame_pos = 0;
       ++api->frames_played;
       api->samples_played += api->frame_left;

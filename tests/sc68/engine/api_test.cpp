@@ -215,6 +215,20 @@ TEST_F(Engine, ReplayRateTooHighIsRefused) {
   EXPECT_EQ(api68_process(api, &frame, 1), -1);
 }
 
+TEST_F(Engine, PlayRoutineThatNeverReturnsDropsTheTrack) {
+  api->emu.step_limit = 20000;
+  bytes code = {0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x71, 0x4E, 0x71, 0x60, 0xFE};   // play: bra.s *
+  ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(code).file()), 0);
+  std::vector<uint32_t> buf(2000);
+  EXPECT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
+  EXPECT_EQ(api68_process(api, buf.data(), 2000), -1);
+  EXPECT_EQ(api68_play(api, -1), 0);
+  EXPECT_EQ(api68_process(api, buf.data(), 2000), -1);
+  // The disk stays: the track can be started again.
+  EXPECT_EQ(api68_play(api, 1), 0);
+  EXPECT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
+}
+
 TEST_F(Engine, PaulaToneAndAmigaBlend) {
   bytes code = replay("paula_tone.bin");
   ASSERT_FALSE(code.empty());
