@@ -65,8 +65,10 @@ static void audio_pull(void* userdata, Uint8* stream, int len)
             }
         }
         if (at < len) std::memset(stream + at, 0, static_cast<size_t>(len - at));
+        // Advanced under the lock: an owner that reads the position may then rewrite
+        // what was played, knowing the copy is finished.
+        d->position.fetch_add(played, std::memory_order_relaxed);
     }
-    d->position.fetch_add(played, std::memory_order_relaxed);
     if (any_finished) d->wake.notify_one();
 }
 
@@ -165,7 +167,9 @@ int wave_write(wave_device* d, wave_buffer* b)
 
 uint32_t wave_position(wave_device* d)
 {
-    return d ? d->position.load(std::memory_order_relaxed) : 0;
+    if (!d) return 0;
+    std::lock_guard<std::mutex> guard(d->lock);
+    return d->position.load(std::memory_order_relaxed);
 }
 
 int wave_pause(wave_device* d)
