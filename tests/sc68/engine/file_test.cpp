@@ -273,6 +273,16 @@ TEST(Sc68Packed, GzipFromMemoryAndFromFile) {
   Loaded nested(gzip(ice));
   ASSERT_NE(nested.d, nullptr);
   EXPECT_STREQ(nested.d->name, "Zipped");
+
+  // Packings nested without end (a gzip file can even unpack to itself) stop after four.
+  bytes deep = f;
+  for (int i = 0; i < 4; ++i) deep = gzip(deep);
+  EXPECT_NE(Loaded(deep).d, nullptr);
+  deep = gzip(deep);
+  load_error(deep);
+  bool refused = false;
+  while (const char* e = SC68error_get()) refused |= std::string(e).find("Failed (too many nested packings)") != std::string::npos;
+  EXPECT_TRUE(refused);
 }
 
 TEST(Sc68Packed, CorruptAndOversizedPackings) {
