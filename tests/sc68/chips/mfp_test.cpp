@@ -53,11 +53,17 @@ protected:
     }
 };
 
+// The process chip as it stands before the first test, whatever order the tests run in.
+struct MfpAtStart : ::testing::Environment {
+    static inline mfp_t chip;
+    void SetUp() override { chip = mfp_chip; }
+};
+[[maybe_unused]] ::testing::Environment* const mfp_at_start = ::testing::AddGlobalTestEnvironment(new MfpAtStart);
+
 TEST(MfpChip, TheProcessChipStartsInItsResetState)
 {
-    // Checked before any fixture initialises it.
-    EXPECT_EQ(mfp_chip.timer[MFP_TIMER_A].data, 256);
-    EXPECT_EQ(mfp_chip.reg[MFP_VR], 0x40);
+    EXPECT_EQ(MfpAtStart::chip.timer[MFP_TIMER_A].data, 256);
+    EXPECT_EQ(MfpAtStart::chip.reg[MFP_VR], 0x40);
 }
 
 TEST_F(MfpTest, ResetValuesAndByteLayout)
