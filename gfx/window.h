@@ -1,14 +1,20 @@
 // The presentation window: one output surface of a fixed size, full screen (the desktop,
 // with the frame scaled to fit and black bars) or a window, that shows a whole 32-bit
 // frame buffer per update and collects the mouse state from the window's events.
+//
+// This is the presentation logic only; the platform's window behind it is platform/display.h.
+// The window never ends the process: a close request is recorded for the program to act on.
 #pragma once
 #include <cstdint>
 
 #include "gfx/window_rows.h"
+#include "platform/display.h"
 
 void window_set_dialog(uint8_t ask, const char* text, int32_t windowed, uint8_t borderless);
 void window_allow_close(uint8_t flag);
+// 1 on success; 0 on failure, with the reason in window_error().
 int window_open(const char* title, int32_t width, int32_t height);
+const char* window_error();
 int window_update(const uint32_t* pixels);
 void window_close();
 int32_t window_mouse_x();
@@ -18,7 +24,8 @@ int32_t window_right_button();
 int32_t window_wheel();
 void window_set_wheel(int32_t step, int32_t value);
 void window_set_flip_wait(int32_t flag);
-void* window_handle();
+// True once the close command came: Escape while closing is allowed.
+bool window_close_requested();
 
 // Where the frame lands inside the window's drawable area: the largest rectangle of the
 // frame's aspect ratio that fits, centred.
@@ -30,13 +37,6 @@ WindowViewport window_fit_viewport(int window_w, int window_h, int frame_w, int 
 // own reports do during a capture).
 void window_scale_mouse(const WindowViewport& view, int frame_w, int frame_h, int wx, int wy, int* fx, int* fy);
 
-// Event entry points of the message handler; the event pump and scripted input use them.
-// Positions are frame-buffer pixels.
-void window_on_mouse_move(int x, int y);
-void window_on_button(int left, int down);
-void window_on_wheel(int delta);
-void window_on_activate(int active);
-
 // Hooks around each presented frame, for scripted and captured runs: before_pump runs just
 // before a frame's events are pumped, after_present after it was presented. frame counts
 // window_update calls from 0.
@@ -44,6 +44,41 @@ struct WindowHooks {
     void (*before_pump)(int frame);
     void (*after_present)(int frame, const uint32_t* pixels, int width, int height);
 };
+
+struct WindowState {
+    int32_t width = 0, height = 0;   // frame size given to window_open
+    int32_t windowed = 1;            // 1 = a window on the desktop, 0 = full screen
+    uint8_t ask = 0;                 // ask the full-screen question during open
+    const char* question = nullptr;
+    uint8_t borderless = 0;          // a window without frame or caption
+    uint8_t allow_close = 1;         // Escape is taken as the close command
+    int32_t flip_wait = 1;           // presents wait for the vertical blank where they can
+    int32_t wheel_step = 1;          // added or taken per wheel event, whatever its size
+    int32_t wheel = 0;
+    int32_t mouse_x = 0, mouse_y = 0;   // frame pixels
+    int32_t left_button = 0, right_button = 0;
+    int32_t active = 0;              // frames are presented only while non-zero
+    bool close_requested = false;
+    bool force_windowed = false;     // open a window whatever the dialog configuration
+    bool open = false;
+    row_converter converter = nullptr;   // frame rows into the display's pixel format
+    const char* error = "";
+    WindowHooks hooks{};
+    int frames = 0;                  // window_update calls so far
+};
+
+extern WindowState window_state;
+
+// The event handler: what one platform event does to the state. drawable_w and drawable_h
+// are the drawable's size at the time, which places the frame for pointer positions.
+void window_handle_event(WindowState& w, const DisplayEvent& e, int drawable_w, int drawable_h);
+void window_handle_event(const DisplayEvent& e);
+
+// Entry points of scripted input, in frame terms.
+void window_on_mouse_move(int x, int y);
+void window_on_button(int left, int down);
+void window_on_wheel(int delta);
+
 void window_set_hooks(const WindowHooks& hooks);
 int window_frame_count();
 // Starts the window instead of the full-screen display whatever the dialog configuration.
