@@ -10,6 +10,7 @@
 #include "gfx/window.h"
 #include "platform/clock.h"
 #include "platform/keys.h"
+#include "platform/signals.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ void deliver_script(int frame)
         case ScriptAction::Wheel:
             for (int i = 0; i < (e.a < 0 ? -e.a : e.a); ++i) window_on_wheel(e.a);
             break;
+        case ScriptAction::Close: window_handle_event(DisplayEvent{DisplayEventKind::Close}); break;
         }
     }
 }
@@ -59,6 +61,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (options.list_documents) return list_documents() ? 0 : 1;
+    signals_catch_termination();
     if (options.fixed_step_ms > 0.0) clock_set_fixed_step(options.fixed_step_ms);
     window_force_windowed(options.windowed);
     window_set_hooks({deliver_script, after_frame});

@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/keys.h"
 #include "platform/platform.h"
+#include "platform/signals.h"
 #include "sc68/host.h"
 #include "xm/tunes/tunes.h"
 
@@ -128,7 +129,7 @@ void shut_down()
 
 RunStage run_stage() { return stage; }
 
-bool end_requested() { return window_close_requested(); }
+bool end_requested() { return window_close_requested() || signals_termination_requested(); }
 
 void shutdown_now()
 {

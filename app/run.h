@@ -8,7 +8,7 @@ enum class RunStage { StartUp, Intro, Magazine, Closed };
 int run_kelvarin();
 
 // True once the program was asked to end from outside its own screens (the window's
-// close command): every loop, the page wipes included, leaves at its next pass and the
+// close box, Alt+F4, a termination signal): every loop, the page wipes included, leaves at its next pass and the
 // normal shutdown follows.
 bool end_requested();
 

@@ -41,10 +41,6 @@ void on_wheel(WindowState& w, int delta)
         w.wheel -= w.wheel_step;
 }
 
-void close_command(WindowState& w)
-{
-    if (w.allow_close) w.close_requested = true;
-}
 
 void pointer_to_frame(WindowState& w, const DisplayEvent& e, int drawable_w, int drawable_h)
 {
@@ -60,8 +56,10 @@ void on_key(WindowState& w, const DisplayEvent& e)
         toggle_fullscreen(w);
         return;
     }
+    // Alt+F4 closes a window on every desktop, also where no window manager says so.
+    if (e.on && e.key == VK_F4 && e.alt) w.close_requested = true;
     key_event(e.key, e.on);
-    if (e.on && e.key == VK_ESCAPE) close_command(w);
+    if (e.on && e.key == VK_ESCAPE && w.allow_close) w.close_requested = true;
 }
 
 }  // namespace
@@ -82,7 +80,7 @@ void window_handle_event(WindowState& w, const DisplayEvent& e, int drawable_w, 
         if (e.on || !w.windowed) w.active = e.on ? 1 : 0;
         break;
     case DisplayEventKind::Visible: w.active = e.on ? 1 : 0; break;
-    case DisplayEventKind::Close: close_command(w); break;
+    case DisplayEventKind::Close: w.close_requested = true; break;
     }
 }
 

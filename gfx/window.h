@@ -24,7 +24,8 @@ int32_t window_right_button();
 int32_t window_wheel();
 void window_set_wheel(int32_t step, int32_t value);
 void window_set_flip_wait(int32_t flag);
-// True once the close command came: Escape while closing is allowed.
+// True once the window was asked to close (its close box, Alt+F4, the window manager), or
+// Escape was pressed while closing by Escape is allowed.
 bool window_close_requested();
 
 // Where the frame lands inside the window's drawable area: the largest rectangle of the
@@ -51,7 +52,7 @@ struct WindowState {
     uint8_t ask = 0;                 // ask the full-screen question during open
     const char* question = nullptr;
     uint8_t borderless = 0;          // a window without frame or caption
-    uint8_t allow_close = 1;         // Escape is taken as the close command
+    uint8_t allow_close = 1;         // Escape is taken as a close request
     int32_t flip_wait = 1;           // presents wait for the vertical blank where they can
     int32_t wheel_step = 1;          // added or taken per wheel event, whatever its size
     int32_t wheel = 0;

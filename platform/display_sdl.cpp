@@ -42,6 +42,7 @@ int virtual_key(SDL_Keycode key)
     case SDLK_HOME: return VK_HOME;
     case SDLK_UP: return VK_UP;
     case SDLK_DOWN: return VK_DOWN;
+    case SDLK_F4: return VK_F4;
     case SDLK_F11: return VK_F11;
     default: return -1;
     }

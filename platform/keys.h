@@ -12,6 +12,7 @@ enum : int {
     VK_HOME = 36,
     VK_UP = 38,
     VK_DOWN = 40,
+    VK_F4 = 115,
     VK_F11 = 122,
 };
 

@@ -1,18 +1,27 @@
 // Drives the real program headless through scripts and looks at the frames it presented.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <png.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gfx/assets.h"
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -63,14 +72,12 @@ protected:
     int run(const std::string& script, const std::string& options, std::string* err = nullptr)
     {
         std::ofstream(file("script.txt")) << script;
-        std::string cmd = "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy HOME=" + dir.string() + " '" KELVARIN_EXE
+        std::string cmd = "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy HOME=" + dir.string() + " SC68_HOME=" +
+                          dir.string() + " '" KELVARIN_EXE
                           "' --fixed-step 20 --script '" + file("script.txt").string() + "' " + options + " 2>'" +
                           file("stderr.txt").string() + "'";
         int status = std::system(cmd.c_str());
-        if (err) {
-            std::ifstream in(file("stderr.txt"));
-            err->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }
+        if (err) *err = error_output();
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
     }
 
@@ -83,6 +90,75 @@ protected:
         return f;
     }
     bool captured(int n) { return fs::exists(file(std::to_string(n) + ".png")); }
+
+    // Starts the program in the background, headless, with the environment changed by env
+    // ("NAME=value" sets NAME, a bare "NAME" removes it); standard error goes to stderr.txt.
+    pid_t start(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
+    {
+        std::vector<std::string> changes = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "HOME=" + dir.string(),
+                                            "SC68_HOME=" + dir.string()};
+        changes.insert(changes.end(), env.begin(), env.end());
+        auto name_of = [](const std::string& s) { return s.substr(0, s.find('=')); };
+        std::vector<std::string> vars;
+        for (char** e = environ; *e; ++e) {
+            std::string v = *e;
+            bool changed = std::any_of(changes.begin(), changes.end(),
+                                       [&](const std::string& c) { return name_of(c) == name_of(v); });
+            if (!changed) vars.push_back(v);
+        }
+        for (const std::string& c : changes)
+            if (c.find('=') != std::string::npos) vars.push_back(c);
+        std::vector<std::string> argv_s = {KELVARIN_EXE};
+        argv_s.insert(argv_s.end(), args.begin(), args.end());
+        std::vector<char*> argv, envp;
+        for (std::string& a : argv_s) argv.push_back(a.data());
+        for (std::string& v : vars) envp.push_back(v.data());
+        argv.push_back(nullptr);
+        envp.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, file("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        pid_t pid = -1;
+        if (posix_spawn(&pid, KELVARIN_EXE, &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+
+    // Waits at most limit seconds for the program to end; its exit status, or -1000 when it
+    // died by a signal or had to be killed. took receives the seconds waited.
+    static int finish(pid_t pid, double limit, double* took = nullptr)
+    {
+        auto t0 = std::chrono::steady_clock::now();
+        auto waited = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(); };
+        int status = 0;
+        while (::waitpid(pid, &status, WNOHANG) == 0) {
+            if (waited() > limit) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &status, 0);
+                status = -1;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        if (took) *took = waited();
+        return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
+    }
+
+    static bool wait_for(const fs::path& path, double limit)
+    {
+        for (auto t0 = std::chrono::steady_clock::now();
+             std::chrono::steady_clock::now() - t0 < std::chrono::duration<double>(limit);)
+            if (fs::exists(path)) return true;
+            else std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return false;
+    }
+
+    std::string error_output()
+    {
+        std::ifstream in(file("stderr.txt"));
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
 };
 
 }  // namespace
@@ -210,4 +286,50 @@ TEST_F(Program, IntroMusicPlaysThenTheTrackerMusicTakesOver)
     };
     EXPECT_GT(record("", "intro.raw"), 1000);
     EXPECT_GT(record("5 key down Escape\n6 key up Escape\n", "magazine.raw"), 1000);
+}
+
+TEST_F(Program, TerminationSignalsEndEitherScreenThroughTheNormalShutdownWithinASecond)
+{
+    const struct {
+        int signal;
+        bool magazine;
+    } cases[] = {{SIGTERM, false}, {SIGINT, false}, {SIGTERM, true}, {SIGINT, true}, {SIGHUP, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(strsignal(c.signal)) + (c.magazine ? " on the magazine" : " on the intro"));
+        fs::remove(file("config.txt"));
+        fs::remove(file("shot.png"));
+        std::ofstream(file("script.txt")) << (c.magazine ? "5 key down Escape\n6 key up Escape\n" : "");
+        // Real time: the program runs as a reader would start it.
+        pid_t pid = start({"--script", file("script.txt").string(), "--capture",
+                           "30:" + file("shot.png").string()});
+        ASSERT_GT(pid, 0);
+        if (!wait_for(file("shot.png"), 60)) {
+            finish(pid, 0);
+            FAIL() << "no frame 30";
+        }
+        ::kill(pid, c.signal);
+        double took = 0;
+        // A tracker thread still running at exit would end the process by abort, not status 0.
+        EXPECT_EQ(finish(pid, 10, &took), 0) << error_output();
+        EXPECT_LT(took, 1.0);
+        // The chip-music engine writes its configuration when it is shut down.
+        EXPECT_TRUE(fs::exists(file("config.txt")));
+    }
+}
+
+TEST_F(Program, AWindowCloseEndsEitherScreenAtOnce)
+{
+    const struct {
+        const char* script;
+        int close_frame;
+    } cases[] = {{"20 close\n", 20}, {"5 key down Escape\n6 key up Escape\n40 close\n", 40}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        fs::remove(file("config.txt"));
+        int status = run(c.script, "--frames 200" + capture(c.close_frame) + capture(c.close_frame + 1));
+        EXPECT_EQ(status, 0);
+        EXPECT_TRUE(captured(c.close_frame));
+        EXPECT_FALSE(captured(c.close_frame + 1));
+        EXPECT_TRUE(fs::exists(file("config.txt")));
+    }
 }

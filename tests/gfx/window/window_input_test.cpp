@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "gfx/window.h"
+#include "platform/keys.h"
 
 TEST(WindowInput, OneWheelMessageIsOneStepWhateverItsSize)
 {
@@ -76,4 +77,35 @@ TEST(WindowScaling, MousePositionsComeOutInFramePixels)
     window_scale_mouse(window_fit_viewport(800, 600, 800, 600), 800, 600, 17, 33, &x, &y);
     EXPECT_EQ(x, 17);
     EXPECT_EQ(y, 33);
+}
+
+TEST(WindowInput, CloseRequestsComeFromTheCloseBoxAltF4AndEscapeWhereAllowed)
+{
+    auto key = [](int vk, bool down, bool alt) {
+        DisplayEvent e{DisplayEventKind::Key};
+        e.key = vk;
+        e.on = down;
+        e.alt = alt;
+        return e;
+    };
+    const struct {
+        DisplayEvent event;
+        uint8_t allow_close;
+        bool requested;
+    } cases[] = {
+        {DisplayEvent{DisplayEventKind::Close}, 0, true},
+        {key(VK_F4, true, true), 0, true},
+        {key(VK_F4, true, false), 1, false},
+        {key(VK_ESCAPE, true, false), 0, false},
+        {key(VK_ESCAPE, true, false), 1, true},
+        {key(VK_ESCAPE, false, false), 1, false},
+    };
+    for (const auto& c : cases) {
+        WindowState w;
+        w.width = 800;
+        w.height = 600;
+        w.allow_close = c.allow_close;
+        window_handle_event(w, c.event, 800, 600);
+        EXPECT_EQ(w.close_requested, c.requested) << int(c.event.kind) << " key " << c.event.key;
+    }
 }
