@@ -24,7 +24,7 @@ void deliver_script(int frame)
         switch (e.action) {
         case ScriptAction::KeyDown: key_event(e.a, true); break;
         case ScriptAction::KeyUp: key_event(e.a, false); break;
-        case ScriptAction::Move: window_on_mouse_move(e.a, e.b); break;
+        case ScriptAction::Move: window_handle_event(window_pointer_event(e.a, e.b)); break;
         case ScriptAction::Press: window_on_button(1, 1); break;
         case ScriptAction::Release: window_on_button(1, 0); break;
         case ScriptAction::RightPress: window_on_button(0, 1); break;

@@ -1,5 +1,7 @@
 #include "gfx/window.h"
 
+#include <algorithm>
+
 #include "platform/clock.h"
 #include "platform/keys.h"
 
@@ -16,13 +18,6 @@ void toggle_fullscreen(WindowState& w)
     if (!w.open) return;
     w.windowed = w.windowed ? 0 : 1;
     display_set_mode(w.windowed ? DisplayMode::Window : DisplayMode::FullScreen);
-}
-
-void on_mouse_move(WindowState& w, int x, int y)
-{
-    // As 16-bit unsigned coordinates, the way the platform packs them into one message.
-    w.mouse_x = static_cast<uint16_t>(x);
-    w.mouse_y = static_cast<uint16_t>(y);
 }
 
 void on_button(WindowState& w, int left, int down)
@@ -44,10 +39,31 @@ void on_wheel(WindowState& w, int delta)
 
 void pointer_to_frame(WindowState& w, const DisplayEvent& e, int drawable_w, int drawable_h)
 {
-    int fx, fy;
+    int x, y;
     window_scale_mouse(window_fit_viewport(drawable_w, drawable_h, w.width, w.height), w.width, w.height, e.x, e.y,
-                       &fx, &fy);
-    on_mouse_move(w, fx, fy);
+                       &x, &y);
+    w.mouse_x = x;
+    w.mouse_y = y;
+}
+
+// The drawable's size; the frame's own while nothing is open.
+void drawable_size(int* w, int* h)
+{
+    display_drawable_size(w, h);
+    if (*w <= 0 || *h <= 0) {
+        *w = win.width;
+        *h = win.height;
+    }
+}
+
+// The first drawable pixel at or after the one that shows frame position p, so that
+// scaling it back gives p again wherever the frame is not shrunk.
+int unscale(int p, int origin, int size, int frame)
+{
+    int64_t num = int64_t(p) * size;
+    int64_t q = num / frame;
+    if (num % frame != 0 && num > 0) ++q;
+    return origin + static_cast<int>(q);
 }
 
 void on_key(WindowState& w, const DisplayEvent& e)
@@ -87,8 +103,20 @@ void window_handle_event(WindowState& w, const DisplayEvent& e, int drawable_w, 
 void window_handle_event(const DisplayEvent& e)
 {
     int dw, dh;
-    display_drawable_size(&dw, &dh);
+    drawable_size(&dw, &dh);
     window_handle_event(win, e, dw, dh);
+}
+
+DisplayEvent window_pointer_event(int x, int y)
+{
+    int dw, dh;
+    drawable_size(&dw, &dh);
+    WindowViewport v = window_fit_viewport(dw, dh, win.width, win.height);
+    DisplayEvent e{DisplayEventKind::MouseMove};
+    if (win.width <= 0 || win.height <= 0) return e;
+    e.x = unscale(x, v.x, v.w, win.width);
+    e.y = unscale(y, v.y, v.h, win.height);
+    return e;
 }
 
 void window_set_dialog(uint8_t ask, const char* text, int32_t windowed, uint8_t borderless)
@@ -153,7 +181,7 @@ int window_update(const uint32_t* pixels)
         } else {
             convert_rows(win.converter, pixels, win.width, win.height, rows, pitch);
             int dw, dh;
-            display_drawable_size(&dw, &dh);
+            drawable_size(&dw, &dh);
             WindowViewport v = window_fit_viewport(dw, dh, win.width, win.height);
             display_present(1, {v.x, v.y, v.w, v.h});
             sleep_ms(0);
@@ -213,22 +241,17 @@ WindowViewport window_fit_viewport(int window_w, int window_h, int frame_w, int 
 void window_scale_mouse(const WindowViewport& view, int frame_w, int frame_h, int wx, int wy, int* fx, int* fy)
 {
     if (view.w <= 0 || view.h <= 0) {
-        *fx = wx;
-        *fy = wy;
+        *fx = std::clamp(wx, 0, std::max(frame_w - 1, 0));
+        *fy = std::clamp(wy, 0, std::max(frame_h - 1, 0));
         return;
     }
-    // Floor division, so that positions left of or above the frame stay negative.
     auto scale = [](int p, int origin, int size, int frame) {
         int64_t num = int64_t(p - origin) * frame;
-        int64_t q = num / size;
-        if (num % size != 0 && num < 0) --q;
-        return static_cast<int>(q);
+        return static_cast<int>(std::clamp<int64_t>(num / size, 0, std::max(frame - 1, 0)));
     };
     *fx = scale(wx, view.x, view.w, frame_w);
     *fy = scale(wy, view.y, view.h, frame_h);
 }
-
-void window_on_mouse_move(int x, int y) { on_mouse_move(win, x, y); }
 
 void window_on_button(int left, int down) { on_button(win, left, down); }
 

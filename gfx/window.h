@@ -34,8 +34,8 @@ struct WindowViewport {
     int x, y, w, h;
 };
 WindowViewport window_fit_viewport(int window_w, int window_h, int frame_w, int frame_h);
-// A window position in frame-buffer pixels (may fall outside the frame, as the platform's
-// own reports do during a capture).
+// A drawable position in frame-buffer pixels, clamped to the frame: a pointer in the black
+// bars, or outside the window while a button is held, stays on the nearest edge.
 void window_scale_mouse(const WindowViewport& view, int frame_w, int frame_h, int wx, int wy, int* fx, int* fy);
 
 // Hooks around each presented frame, for scripted and captured runs: before_pump runs just
@@ -75,8 +75,10 @@ extern WindowState window_state;
 void window_handle_event(WindowState& w, const DisplayEvent& e, int drawable_w, int drawable_h);
 void window_handle_event(const DisplayEvent& e);
 
+// A pointer move to frame pixel x, y as the platform reports one, in drawable pixels, so
+// that scripted moves take the path of real ones (positions outside the frame included).
+DisplayEvent window_pointer_event(int x, int y);
 // Entry points of scripted input, in frame terms.
-void window_on_mouse_move(int x, int y);
 void window_on_button(int left, int down);
 void window_on_wheel(int delta);
 

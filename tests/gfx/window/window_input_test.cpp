@@ -19,27 +19,39 @@ TEST(WindowInput, OneWheelMessageIsOneStepWhateverItsSize)
     window_set_wheel(1, 0);
 }
 
-TEST(WindowInput, PositionsAreSixteenBitUnsigned)
+TEST(WindowInput, PointerEventsLandInTheFrameAndClampToItsNearestEdge)
 {
-    window_on_mouse_move(123, 456);
-    EXPECT_EQ(window_mouse_x(), 123);
-    EXPECT_EQ(window_mouse_y(), 456);
-    window_on_mouse_move(-1, -3);
-    EXPECT_EQ(window_mouse_x(), 65535);
-    EXPECT_EQ(window_mouse_y(), 65533);
-}
-
-TEST(WindowInput, ButtonsAreTrackedSeparately)
-{
-    window_on_button(1, 1);
-    window_on_button(0, 1);
-    EXPECT_EQ(window_left_button(), 1);
-    EXPECT_EQ(window_right_button(), 1);
-    window_on_button(1, 0);
-    EXPECT_EQ(window_left_button(), 0);
-    EXPECT_EQ(window_right_button(), 1);
-    window_on_button(0, 0);
-    EXPECT_EQ(window_right_button(), 0);
+    // 1920 x 1080 shows the 800 x 600 frame at 240..1679 with bars left and right.
+    auto at = [](DisplayEventKind kind, int x, int y) {
+        DisplayEvent e{kind};
+        e.x = x;
+        e.y = y;
+        e.button = DISPLAY_BUTTON_LEFT;
+        e.on = true;
+        return e;
+    };
+    const struct {
+        DisplayEvent event;
+        int x, y;
+    } cases[] = {
+        {at(DisplayEventKind::MouseMove, 960, 540), 400, 300},
+        {at(DisplayEventKind::MouseMove, 240, 0), 0, 0},
+        {at(DisplayEventKind::MouseMove, 1679, 1079), 799, 599},
+        {at(DisplayEventKind::MouseMove, 100, 540), 0, 300},       // left bar
+        {at(DisplayEventKind::MouseMove, 239, 540), 0, 300},
+        {at(DisplayEventKind::MouseMove, 1900, 540), 799, 300},    // right bar
+        {at(DisplayEventKind::MouseMove, -5000, -40), 0, 0},       // outside, button held
+        {at(DisplayEventKind::MouseMove, 960, 70000), 400, 599},
+        {at(DisplayEventKind::Button, 50, 540), 0, 300},
+    };
+    for (const auto& c : cases) {
+        WindowState w;
+        w.width = 800;
+        w.height = 600;
+        window_handle_event(w, c.event, 1920, 1080);
+        EXPECT_EQ(w.mouse_x, c.x) << c.event.x << "," << c.event.y;
+        EXPECT_EQ(w.mouse_y, c.y) << c.event.x << "," << c.event.y;
+    }
 }
 
 TEST(WindowScaling, FrameFitsWithBarsAndKeepsItsAspect)
@@ -56,27 +68,6 @@ TEST(WindowScaling, FrameFitsWithBarsAndKeepsItsAspect)
     WindowViewport same = window_fit_viewport(800, 600, 800, 600);
     EXPECT_EQ(same.x, 0);
     EXPECT_EQ(same.w, 800);
-}
-
-TEST(WindowScaling, MousePositionsComeOutInFramePixels)
-{
-    WindowViewport v = window_fit_viewport(1920, 1080, 800, 600);
-    int x, y;
-    window_scale_mouse(v, 800, 600, 240, 0, &x, &y);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
-    window_scale_mouse(v, 800, 600, 240 + 1439, 1079, &x, &y);
-    EXPECT_EQ(x, 799);
-    EXPECT_EQ(y, 599);
-    window_scale_mouse(v, 800, 600, 240 + 720, 540, &x, &y);
-    EXPECT_EQ(x, 400);
-    EXPECT_EQ(y, 300);
-    // In the left bar: left of the frame, negative like a captured position.
-    window_scale_mouse(v, 800, 600, 100, 540, &x, &y);
-    EXPECT_LT(x, 0);
-    window_scale_mouse(window_fit_viewport(800, 600, 800, 600), 800, 600, 17, 33, &x, &y);
-    EXPECT_EQ(x, 17);
-    EXPECT_EQ(y, 33);
 }
 
 TEST(WindowInput, CloseRequestsComeFromTheCloseBoxAltF4AndEscapeWhereAllowed)
