@@ -29,6 +29,8 @@ struct DisplayState {
 
 DisplayState display;
 
+// Drivers SDL falls back to when it finds no display; they show nothing.
+const char* const HEADLESS_DRIVERS[] = {"offscreen", "dummy"};
 const char* const NO_DISPLAY_HINT = "to run without one, set SDL_VIDEODRIVER=dummy (and SDL_AUDIODRIVER=dummy)";
 
 int virtual_key(SDL_Keycode key)
@@ -52,6 +54,15 @@ bool user_chose_driver()
 {
     const char* chosen = SDL_getenv("SDL_VIDEODRIVER");
     return chosen && chosen[0];
+}
+
+bool headless_driver()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver) return true;
+    for (const char* name : HEADLESS_DRIVERS)
+        if (std::strcmp(driver, name) == 0) return true;
+    return false;
 }
 
 DisplayOpen fail(DisplayOpen result, const std::string& message)
@@ -122,6 +133,10 @@ DisplayOpen display_open(const char* title, int width, int height, DisplayMode m
         return fail(DisplayOpen::Failed, std::string("cannot start the video driver: ") + SDL_GetError());
     }
     display.video_started = true;
+    // Without a display SDL quietly takes a driver that shows nothing, and an interactive
+    // run would go on unseen for ever; only a user who chose such a driver gets one.
+    if (!user_chose_driver() && headless_driver())
+        return fail(DisplayOpen::NoDisplay, std::string("no display found; ") + NO_DISPLAY_HINT);
 
     display.width = width;
     display.height = height;
