@@ -1,6 +1,7 @@
 #include "gfx/window.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/clock.h"
 #include "platform/keys.h"
@@ -164,8 +165,29 @@ int window_open(const char* title, int32_t width, int32_t height)
 
 const char* window_error() { return win.error; }
 
+double pace_frame(FramePacer& p, double now, int vsync_hz)
+{
+    constexpr double interval = 1.0 / WINDOW_MAX_RATE;
+    if (vsync_hz > 0 && vsync_hz <= WINDOW_MAX_RATE) {
+        p.due = 0.0;
+        return 0.0;
+    }
+    if (p.due <= 0.0 || now >= p.due + interval) {
+        p.due = now + interval;
+        return 0.0;
+    }
+    double wait = std::max(p.due - now, 0.0);
+    p.due += interval;
+    return wait;
+}
+
 int window_update(const uint32_t* pixels)
 {
+    // A fixed-step clock only moves per present: waiting would gain nothing.
+    if (!clock_fixed_step()) {
+        double wait = pace_frame(win.pacer, clock_seconds(), display_vsync_hz());
+        if (wait > 0.0) sleep_ms(static_cast<int>(std::lround(wait * 1000.0)));
+    }
     int frame = win.frames;
     if (win.hooks.before_pump) win.hooks.before_pump(frame);
 

@@ -38,6 +38,19 @@ WindowViewport window_fit_viewport(int window_w, int window_h, int frame_w, int 
 // bars, or outside the window while a button is held, stays on the nearest edge.
 void window_scale_mouse(const WindowViewport& view, int frame_w, int frame_h, int wx, int wy, int* fx, int* fy);
 
+// Frame pacing: at most WINDOW_MAX_RATE presents a second whatever the display does, so that
+// what moves per frame (key scrolling, wipes, glows) keeps its speed on a 144 Hz display and
+// on one without vsync alike.
+constexpr int WINDOW_MAX_RATE = 60;
+struct FramePacer {
+    double due = 0.0;   // clock seconds the next present may come at; 0 = start afresh
+};
+// Seconds to wait before presenting at clock time now, with the schedule moved on to the next
+// frame. vsync_hz is the rate presents are held to by the display (0: they are not held); a
+// display at or below the limit sets the pace itself. A present late by a whole frame or more
+// starts the schedule afresh rather than hurrying to catch up.
+double pace_frame(FramePacer& pacer, double now, int vsync_hz);
+
 // Hooks around each presented frame, for scripted and captured runs: before_pump runs just
 // before a frame's events are pumped, after_present after it was presented. frame counts
 // window_update calls from 0.
@@ -65,6 +78,7 @@ struct WindowState {
     row_converter converter = nullptr;   // frame rows into the display's pixel format
     const char* error = "";
     WindowHooks hooks{};
+    FramePacer pacer;
     int frames = 0;                  // window_update calls so far
 };
 

@@ -297,7 +297,7 @@ TEST_F(Program, IntroMusicPlaysThenTheTrackerMusicTakesOver)
         fs::path wav = file(name);
         std::string cmd = "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=1 SDL_DISKAUDIOFILE='" +
                           wav.string() + "' HOME=" + dir.string() + " '" KELVARIN_EXE "' --script '" +
-                          file("script.txt").string() + "' --frames 400 2>/dev/null";
+                          file("script.txt").string() + "' --frames 150 2>/dev/null";
         int status = std::system(cmd.c_str());
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name;
         return peak_of_recording(wav);

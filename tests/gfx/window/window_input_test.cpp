@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "gfx/window.h"
 #include "platform/keys.h"
 
@@ -98,5 +100,37 @@ TEST(WindowInput, CloseRequestsComeFromTheCloseBoxAltF4AndEscapeWhereAllowed)
         w.allow_close = c.allow_close;
         window_handle_event(w, c.event, 800, 600);
         EXPECT_EQ(w.close_requested, c.requested) << int(c.event.kind) << " key " << c.event.key;
+    }
+}
+
+TEST(WindowPacing, AtMostSixtyPresentsInASecondWhateverTheDisplay)
+{
+    const struct {
+        const char* display;
+        int vsync_hz;         // presents wait for the next vertical blank at this rate; 0: no vsync
+        double draw_seconds;  // drawing time between presents
+        int at_least;         // presents there must still be
+    } cases[] = {
+        {"144 Hz", 144, 0.002, 59},
+        {"no vsync", 0, 0.001, 59},
+        {"no vsync, instant drawing", 0, 0.0, 59},
+        {"60 Hz paces itself", 60, 0.002, 59},
+        {"too slow for 60", 0, 0.025, 39},
+    };
+    for (const auto& c : cases) {
+        FramePacer pacer;
+        double t = 0.0, waited = 0.0;
+        int presents = 0;
+        while (t < 1.0) {
+            t += c.draw_seconds;
+            double wait = pace_frame(pacer, t, c.vsync_hz);
+            waited += wait;
+            t += wait;
+            if (t < 1.0) ++presents;
+            if (c.vsync_hz) t = std::ceil(t * c.vsync_hz - 1e-9) / c.vsync_hz;
+        }
+        EXPECT_LE(presents, WINDOW_MAX_RATE) << c.display;
+        EXPECT_GE(presents, c.at_least) << c.display;
+        if (c.vsync_hz == WINDOW_MAX_RATE) EXPECT_EQ(waited, 0.0) << c.display;
     }
 }
