@@ -204,8 +204,8 @@ int window_update(const uint32_t* pixels)
             convert_rows(win.converter, pixels, win.width, win.height, rows, pitch);
             int dw, dh;
             drawable_size(&dw, &dh);
-            WindowViewport v = window_fit_viewport(dw, dh, win.width, win.height);
-            display_present(1, {v.x, v.y, v.w, v.h});
+            WindowScaling plan = window_scaling_plan(dw, dh, win.width, win.height);
+            display_present(plan.factor, {plan.dest.x, plan.dest.y, plan.dest.w, plan.dest.h});
             sleep_ms(0);
         }
     }
@@ -258,6 +258,13 @@ WindowViewport window_fit_viewport(int window_w, int window_h, int frame_w, int 
     v.x = (window_w - v.w) / 2;
     v.y = (window_h - v.h) / 2;
     return v;
+}
+
+WindowScaling window_scaling_plan(int drawable_w, int drawable_h, int frame_w, int frame_h)
+{
+    WindowViewport dest = window_fit_viewport(drawable_w, drawable_h, frame_w, frame_h);
+    if (frame_w <= 0 || frame_h <= 0) return {1, dest};
+    return {std::max(1, std::min(dest.w / frame_w, dest.h / frame_h)), dest};
 }
 
 void window_scale_mouse(const WindowViewport& view, int frame_w, int frame_h, int wx, int wy, int* fx, int* fy)

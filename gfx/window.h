@@ -34,6 +34,16 @@ struct WindowViewport {
     int x, y, w, h;
 };
 WindowViewport window_fit_viewport(int window_w, int window_h, int frame_w, int frame_h);
+
+// How the frame reaches the drawable, as emulators of pixel art do it: enlarged by nearest
+// neighbour to the largest whole factor that fits (at least 1), then filtered linearly the
+// rest of the way onto dest (window_fit_viewport). Every stroke of a glyph keeps one width
+// and edges stay sharp, where a non-integer nearest-neighbour step makes strokes uneven.
+struct WindowScaling {
+    int factor;
+    WindowViewport dest;
+};
+WindowScaling window_scaling_plan(int drawable_w, int drawable_h, int frame_w, int frame_h);
 // A drawable position in frame-buffer pixels, clamped to the frame: a pointer in the black
 // bars, or outside the window while a button is held, stays on the nearest edge.
 void window_scale_mouse(const WindowViewport& view, int frame_w, int frame_h, int wx, int wy, int* fx, int* fy);

@@ -56,20 +56,30 @@ TEST(WindowInput, PointerEventsLandInTheFrameAndClampToItsNearestEdge)
     }
 }
 
-TEST(WindowScaling, FrameFitsWithBarsAndKeepsItsAspect)
+TEST(WindowScaling, WholeStepsByNearestNeighbourThenLinearOntoTheLargestFit)
 {
-    WindowViewport wide = window_fit_viewport(1920, 1080, 800, 600);
-    EXPECT_EQ(wide.h, 1080);
-    EXPECT_EQ(wide.w, 1440);
-    EXPECT_EQ(wide.x, 240);
-    EXPECT_EQ(wide.y, 0);
-    WindowViewport tall = window_fit_viewport(800, 1000, 800, 600);
-    EXPECT_EQ(tall.w, 800);
-    EXPECT_EQ(tall.h, 600);
-    EXPECT_EQ(tall.y, 200);
-    WindowViewport same = window_fit_viewport(800, 600, 800, 600);
-    EXPECT_EQ(same.x, 0);
-    EXPECT_EQ(same.w, 800);
+    const struct {
+        int w, h;
+        int factor;
+        WindowViewport dest;
+    } cases[] = {
+        {1920, 1080, 1, {240, 0, 1440, 1080}},
+        {1280, 1024, 1, {0, 32, 1280, 960}},
+        {800, 600, 1, {0, 0, 800, 600}},
+        {640, 400, 1, {53, 0, 533, 400}},    // smaller than the picture
+        {800, 1000, 1, {0, 200, 800, 600}},
+        {1600, 1200, 2, {0, 0, 1600, 1200}},
+        {2560, 1440, 2, {320, 0, 1920, 1440}},
+        {3840, 2160, 3, {480, 0, 2880, 2160}},
+    };
+    for (const auto& c : cases) {
+        WindowScaling plan = window_scaling_plan(c.w, c.h, 800, 600);
+        EXPECT_EQ(plan.factor, c.factor) << c.w << "x" << c.h;
+        EXPECT_EQ(plan.dest.x, c.dest.x) << c.w << "x" << c.h;
+        EXPECT_EQ(plan.dest.y, c.dest.y) << c.w << "x" << c.h;
+        EXPECT_EQ(plan.dest.w, c.dest.w) << c.w << "x" << c.h;
+        EXPECT_EQ(plan.dest.h, c.dest.h) << c.w << "x" << c.h;
+    }
 }
 
 TEST(WindowInput, CloseRequestsComeFromTheCloseBoxAltF4AndEscapeWhereAllowed)
