@@ -37,7 +37,6 @@ void on_wheel(WindowState& w, int delta)
         w.wheel -= w.wheel_step;
 }
 
-
 void pointer_to_frame(WindowState& w, const DisplayEvent& e, int drawable_w, int drawable_h)
 {
     int x, y;
