@@ -1,6 +1,5 @@
 // Drives the real program headless through scripts and looks at the frames it presented.
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <png.h>
 #include <signal.h>
 #include <spawn.h>
@@ -73,13 +72,9 @@ protected:
     int run(const std::string& script, const std::string& options, std::string* err = nullptr)
     {
         std::ofstream(file("script.txt")) << script;
-        std::string cmd = "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy HOME=" + dir.string() + " SC68_HOME=" +
-                          dir.string() + " '" KELVARIN_EXE
-                          "' --fixed-step 20 --script '" + file("script.txt").string() + "' " + options + " 2>'" +
-                          file("stderr.txt").string() + "'";
-        int status = std::system(cmd.c_str());
+        int status = finish(start("--fixed-step 20 --script '" + file("script.txt").string() + "' " + options), 600);
         if (err) *err = error_output();
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
+        return status;
     }
 
     std::string capture(int frame) { return " --capture " + std::to_string(frame) + ":" + file(std::to_string(frame) + ".png").string(); }
@@ -92,69 +87,52 @@ protected:
     }
     bool captured(int n) { return fs::exists(file(std::to_string(n) + ".png")); }
 
-    // Starts the program in the background, headless, with the environment changed by env
-    // ("NAME=value" sets NAME, a bare "NAME" removes it); standard error goes to stderr.txt.
-    pid_t start(const std::vector<std::string>& args, const std::vector<std::string>& env = {})
+    // The environment of a headless run that keeps its files in the test's folder.
+    std::string headless() const
     {
-        std::vector<std::string> changes = {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy", "HOME=" + dir.string(),
-                                            "SC68_HOME=" + dir.string()};
-        changes.insert(changes.end(), env.begin(), env.end());
-        auto name_of = [](const std::string& s) { return s.substr(0, s.find('=')); };
-        std::vector<std::string> vars;
-        for (char** e = environ; *e; ++e) {
-            std::string v = *e;
-            bool changed = std::any_of(changes.begin(), changes.end(),
-                                       [&](const std::string& c) { return name_of(c) == name_of(v); });
-            if (!changed) vars.push_back(v);
-        }
-        for (const std::string& c : changes) {
-            std::erase_if(vars, [&](const std::string& v) { return name_of(v) == name_of(c); });
-            if (c.find('=') != std::string::npos) vars.push_back(c);
-        }
-        std::vector<std::string> argv_s = {KELVARIN_EXE};
-        argv_s.insert(argv_s.end(), args.begin(), args.end());
-        std::vector<char*> argv, envp;
-        for (std::string& a : argv_s) argv.push_back(a.data());
-        for (std::string& v : vars) envp.push_back(v.data());
-        argv.push_back(nullptr);
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, file("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        return "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy HOME='" + dir.string() + "' SC68_HOME='" + dir.string() + "'";
+    }
+
+    // Starts the program in the background with the given `env` arguments (exec keeps its
+    // process id); standard error goes to stderr.txt.
+    pid_t start(const std::string& args, const std::string& env = "")
+    {
+        std::string cmd = "exec env " + (env.empty() ? headless() : env) + " '" KELVARIN_EXE "' " + args +
+                          " >/dev/null 2>'" + file("stderr.txt").string() + "'";
+        const char* argv[] = {"sh", "-c", cmd.c_str(), nullptr};
         pid_t pid = -1;
-        if (posix_spawn(&pid, KELVARIN_EXE, &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        return pid;
+        return posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) == 0 ? pid : -1;
     }
 
     // Waits at most limit seconds for the program to end; its exit status, or -1000 when it
     // died by a signal or had to be killed. took receives the seconds waited.
     static int finish(pid_t pid, double limit, double* took = nullptr)
     {
+        if (pid <= 0) return -1000;
         auto t0 = std::chrono::steady_clock::now();
         auto waited = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(); };
         int status = 0;
-        while (::waitpid(pid, &status, WNOHANG) == 0) {
+        pid_t ended;
+        while ((ended = ::waitpid(pid, &status, WNOHANG)) == 0) {
             if (waited() > limit) {
                 ::kill(pid, SIGKILL);
                 ::waitpid(pid, &status, 0);
-                status = -1;
-                break;
+                return -1000;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
         if (took) *took = waited();
-        return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
+        return ended == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
     }
 
     static bool wait_for(const fs::path& path, double limit)
     {
-        for (auto t0 = std::chrono::steady_clock::now();
-             std::chrono::steady_clock::now() - t0 < std::chrono::duration<double>(limit);)
-            if (fs::exists(path)) return true;
-            else std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return false;
+        auto t0 = std::chrono::steady_clock::now();
+        while (!fs::exists(path)) {
+            if (std::chrono::steady_clock::now() - t0 > std::chrono::duration<double>(limit)) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return true;
     }
 
     std::string error_output()
@@ -227,19 +205,17 @@ TEST_F(Program, MalformedScriptStopsBeforeTheWindowOpens)
 TEST_F(Program, WithoutADisplayTheRunRefusesAtOnceWithOneLineAndMinusOne)
 {
     // A login session without a display server: no display variables, an empty runtime folder.
-    const std::string no_display[] = {"DISPLAY", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR=" + dir.string()};
+    const std::string session = " XDG_RUNTIME_DIR='" + dir.string() + "' SDL_AUDIODRIVER=dummy";
     const struct {
-        const char* driver;   // SDL_VIDEODRIVER, or a bare name to leave it unset
+        const char* driver;   // env arguments: options come before assignments
         const char* says;
     } cases[] = {
-        {"SDL_VIDEODRIVER", "SDL_VIDEODRIVER=dummy"},
+        {"-u SDL_VIDEODRIVER", "SDL_VIDEODRIVER=dummy"},
         {"SDL_VIDEODRIVER=no-such-driver", "no-such-driver"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.driver);
-        std::vector<std::string> env(std::begin(no_display), std::end(no_display));
-        env.push_back(c.driver);
-        pid_t pid = start({"--frames", "5"}, env);
+        pid_t pid = start("--frames 5", "-u DISPLAY -u WAYLAND_DISPLAY " + std::string(c.driver) + session);
         ASSERT_GT(pid, 0);
         EXPECT_EQ(finish(pid, 5), 255);
         std::string err = error_output();
@@ -318,8 +294,8 @@ TEST_F(Program, TerminationSignalsEndEitherScreenThroughTheNormalShutdownWithinA
         fs::remove(file("shot.png"));
         std::ofstream(file("script.txt")) << (c.magazine ? "5 key down Escape\n6 key up Escape\n" : "");
         // Real time: the program runs as a reader would start it.
-        pid_t pid = start({"--script", file("script.txt").string(), "--capture",
-                           "30:" + file("shot.png").string()});
+        pid_t pid = start("--script '" + file("script.txt").string() + "' --capture 30:'" +
+                          file("shot.png").string() + "'");
         ASSERT_GT(pid, 0);
         if (!wait_for(file("shot.png"), 60)) {
             finish(pid, 0);
