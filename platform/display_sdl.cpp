@@ -5,7 +5,6 @@
 
 #include <SDL.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -123,8 +122,11 @@ bool ensure_enlarged(int factor)
 
 DisplayOpen display_open(const char* title, int width, int height, DisplayMode mode, bool vsync)
 {
+    if (display.window) {
+        display.error = "the display is already open";
+        return DisplayOpen::Failed;
+    }
     display.error.clear();
-    if (display.window) return fail(DisplayOpen::Failed, "the display is already open");
     if (width <= 0 || height <= 0) return fail(DisplayOpen::Failed, "the frame has no size");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         if (!user_chose_driver())
