@@ -1,7 +1,6 @@
 #include "platform/clock.h"
 
-#include <chrono>
-#include <thread>
+#include "platform/clock_system.h"
 
 namespace {
 struct ClockState {
@@ -14,17 +13,13 @@ ClockState clock_state;
 double clock_seconds()
 {
     if (clock_state.fixed_step > 0.0) return clock_state.fixed_now;
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
+    return system_seconds();
 }
 
 void sleep_ms(int ms)
 {
     if (clock_state.fixed_step > 0.0) return;
-    if (ms <= 0)
-        std::this_thread::yield();
-    else
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    system_sleep_ms(ms);
 }
 
 void clock_set_fixed_step(double ms)
