@@ -62,6 +62,11 @@ var KelvarinPage = (function () {
     });
   }
 
+  // Registered first, so that the gesture is taken before any other listener sees it, and
+  // from the start, so that a click while the program still loads counts as well.
+  window.addEventListener('pointerdown', onFirstPointer, true);
+  window.addEventListener('keydown', onFirstKey, true);
+
   var exited = null;
   api.exited = new Promise(function (resolve) { exited = resolve; });
 
@@ -137,11 +142,12 @@ var KelvarinPage = (function () {
     return true;
   }
 
+  // Anywhere on the page, ahead of everything else.
+  function onFirstPointer(e) {
+    if (takeGesture(e)) swallowPointer = e.pointerId;
+  }
+
   function onPointerDown(e) {
-    if (takeGesture(e)) {
-      swallowPointer = e.pointerId;
-      return;
-    }
     var button = displayButton(e);
     if (!button) return;
     canvas.setPointerCapture(e.pointerId);
@@ -177,12 +183,12 @@ var KelvarinPage = (function () {
     queue(EVENT.Wheel, { steps: steps });
   }
 
+  function onFirstKey(e) {
+    if (takeGesture(e)) swallowKey = e.code;
+  }
+
   function onKey(e) {
     var down = e.type === 'keydown';
-    if (down && takeGesture(e)) {
-      swallowKey = e.code;
-      return;
-    }
     if (!down && swallowKey === e.code) {
       swallowKey = null;
       return;
@@ -212,9 +218,6 @@ var KelvarinPage = (function () {
     window.addEventListener('keydown', onKey, true);
     window.addEventListener('keyup', onKey, true);
     document.addEventListener('visibilitychange', onVisibility);
-    // A gesture on the prompt itself counts as well.
-    var prompt = element('prompt');
-    if (prompt) prompt.addEventListener('pointerdown', function (e) { takeGesture(e); });
   }
 
   // The canvas's pixels follow its size on the page, at the screen's own density.
