@@ -177,9 +177,9 @@ struct xm_channel {
     uint8_t update_flags;
     mix_voice* voice;
     xm_sample* sample;
-    int32_t period;
+    int32_t period;  // slides keep it between 56 and the period of 100 Hz
     int32_t volume;
-    int32_t pan;
+    int32_t pan;     // 0 hard left .. 255 hard right
     int32_t volume_delta;
     int32_t period_delta;
     int32_t volume_envelope_tick;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <memory>
 
 #include "tests/xm/xm_builder.h"
@@ -341,6 +342,86 @@ TEST(XmEngine, EnvelopeWithBackwardTicksStaysInRange) {
         ASSERT_LE(channel().volume_envelope_value, 64);
         ASSERT_LE(channel().panning_envelope_value, 64);
         ASSERT_LE(channel().voice->volume, 127);
+    }
+    // Past its last point the envelope's tick counter stops at its top.
+    channel().volume_envelope_tick = INT32_MAX - 1;
+    for (int t = 0; t < 3; ++t) xm_song_tick(s.get());
+    EXPECT_EQ(channel().volume_envelope_tick, INT32_MAX);
+}
+
+// Slides that never end, at the fastest tempo the header can ask for: 200 s of
+// output are about three million ticks, some sixteen hours at 125 BPM.
+TEST(XmEngine, EndlessSlidesStayInRange) {
+    struct slide {
+        uint8_t volume_column, effect, parameter;
+        int period;  // expected end: 1 lowest, 2 highest, 0 not a period slide
+        int pan;     // expected end, -1 not a pan slide
+    };
+    const slide slides[] = {
+        {0, 0x02, 0xFF, 2, -1}, {0, 0x01, 0xFF, 1, -1}, {0, 0x0E, 0x2F, 2, -1}, {0, 0x0E, 0x1F, 1, -1},
+        {0, 0x21, 0x2F, 2, -1}, {0, 0x21, 0x1F, 1, -1}, {0xEF, 0, 0, 0, 255},   {0xDF, 0, 0, 0, 0},
+    };
+    for (uint16_t flags : {0, 1}) {
+        SCOPED_TRACE(flags ? "linear" : "Amiga");
+        xm_build b;
+        b.channels = static_cast<int>(std::size(slides));
+        b.flags = flags;
+        b.tempo = 2;
+        b.bpm = 32767;
+        // The note starts once; the second pattern slides on and on.
+        b.pattern(64);
+        b.pattern(64);
+        b.orders = {0, 1};
+        b.song_length = 2;
+        b.restart = 1;
+        b.instrument(square_sample(256, true));
+        for (int c = 0; c < b.channels; ++c)
+            for (int r = 0; r < 128; ++r)
+                b.set(r / 64, r % 64, c, r == 0 ? 49 : 0, r == 0 ? 1 : 0, slides[c].volume_column,
+                      slides[c].effect, slides[c].parameter);
+        song_ptr s = start(b);
+        ASSERT_TRUE(s);
+        ASSERT_EQ(s->samples_per_tick, 3);
+        int seconds = flags ? 2 : 200;
+        for (int blk = 0; blk < seconds * XM_OUTPUT_RATE / XM_BLOCK_FRAMES; ++blk) xm_render_block();
+        for (int c = 0; c < b.channels; ++c) {
+            const xm_channel& ch = channel(c);
+            if (slides[c].period == 1) {
+                EXPECT_EQ(ch.period, 56) << "channel " << c;
+            } else if (slides[c].period == 2) {
+                // The highest period is the last one above the 100 Hz floor.
+                EXPECT_EQ(ch.voice->frequency, 100) << "channel " << c;
+            } else {
+                EXPECT_EQ(ch.pan, slides[c].pan) << "channel " << c;
+            }
+        }
+    }
+}
+
+// A fine slide without a parameter repeats the last one: "X15" then "X10"
+// slides twice.
+TEST(XmEngine, FineSlidesRepeatTheirLastStep) {
+    struct fine_slide {
+        uint8_t effect, first, again;
+        int step;
+    };
+    const fine_slide slides[] = {{0x21, 0x15, 0x10, -5}, {0x21, 0x25, 0x20, 5}, {0x0E, 0x13, 0x10, -12},
+                                 {0x0E, 0x23, 0x20, 12}};
+    for (const fine_slide& f : slides) {
+        SCOPED_TRACE(testing::Message() << std::hex << int(f.effect) << " " << int(f.first));
+        xm_build b = single_channel();
+        b.flags = 1;
+        b.tempo = 1;
+        b.set(0, 0, 0, 49, 1);
+        b.set(0, 1, 0, 0, 0, 0, f.effect, f.first);
+        b.set(0, 2, 0, 0, 0, 0, f.effect, f.again);
+        song_ptr s = start(b);
+        std::vector<int> periods;
+        for (int row = 0; row < 3; ++row) {
+            xm_song_tick(s.get());
+            periods.push_back(channel().period);
+        }
+        EXPECT_EQ(periods, (std::vector<int>{4608, 4608 + f.step, 4608 + 2 * f.step}));
     }
 }
 
