@@ -721,15 +721,16 @@ void xm_update_voice(xm_song* song, xm_channel* ch, xm_sample* s) {
                        ch->fade_volume * song->global_volume * static_cast<double>(kVolumeScale);
         int vol = static_cast<int>(level);
         v->volume = v->volume_set = vol;
-        v->left_gain = vol * v->pan / 255;
-        v->right_gain = (255 - v->pan) * vol / 255;
+        v->left_gain = (kMaxPan - v->pan) * vol / kMaxPan;
+        v->right_gain = vol * v->pan / kMaxPan;
     }
     if (ch->update_flags & XM_UPDATE_PANNING) {
         int p = ch->pan + ((128 - std::abs(ch->pan - 128)) / 32) * (ch->panning_envelope_value - 32);
         p = p < 0 ? 0 : p > kMaxPan ? kMaxPan : p;
+        // Pan 0 is hard left and 255 hard right.
         v->pan = v->pan_set = p;
-        v->left_gain = v->volume * p / 255;
-        v->right_gain = (255 - p) * v->volume / 255;
+        v->left_gain = (kMaxPan - p) * v->volume / kMaxPan;
+        v->right_gain = v->volume * p / kMaxPan;
     }
     if (ch->update_flags & XM_UPDATE_FREQUENCY) {
         int64_t f;

@@ -425,6 +425,31 @@ TEST(XmEngine, FineSlidesRepeatTheirLastStep) {
     }
 }
 
+// Pan 0 is hard left and 255 hard right, from the sample or from 8xx.
+TEST(XmEngine, PanZeroIsLeft) {
+    struct placement {
+        uint8_t sample_pan, effect, parameter;
+        bool left, right;  // heard on that side
+    };
+    const placement placements[] = {{0, 0, 0, true, false},    {255, 0, 0, false, true},  {128, 0, 0, true, true},
+                                    {128, 8, 0, true, false},  {0, 8, 255, false, true}};
+    for (const placement& p : placements) {
+        SCOPED_TRACE(testing::Message() << "pan " << int(p.sample_pan) << ", effect " << int(p.effect) << " "
+                                        << int(p.parameter));
+        xm_build b = single_channel();
+        b.instruments[0].samples[0].pan = p.sample_pan;
+        b.set(0, 0, 0, 49, 1, 0, p.effect, p.parameter);
+        song_ptr s = start(b);
+        double left = 0, right = 0;
+        for (int blk = 0; blk < 4; ++blk) {
+            const int16_t* out = xm_render_block();
+            for (int i = 0; i < XM_BLOCK_FRAMES; ++i) left += std::abs(out[2 * i]), right += std::abs(out[2 * i + 1]);
+        }
+        EXPECT_EQ(left > 0, p.left);
+        EXPECT_EQ(right > 0, p.right);
+    }
+}
+
 TEST(XmEngine, AmigaPeriodOfZeroKeepsTheFrequency) {
     xm_build b = single_channel();
     b.set(0, 0, 0, 49, 1);
@@ -465,8 +490,8 @@ TEST(XmEngine, PanningAndGlobalVolume) {
     xm_song_tick(s.get());
     mix_voice* v = channel().voice;
     EXPECT_EQ(v->pan, 255);
-    EXPECT_EQ(v->right_gain, 0);
-    EXPECT_EQ(v->left_gain, v->volume);
+    EXPECT_EQ(v->left_gain, 0);
+    EXPECT_EQ(v->right_gain, v->volume);
     for (int t = 0; t < 6; ++t) xm_song_tick(s.get());
     EXPECT_EQ(s->global_volume, 32);
     EXPECT_EQ(v->volume, 63);
