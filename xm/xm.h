@@ -139,6 +139,7 @@ struct xm_song {
     uint32_t milliseconds;
     xm_tick_fn tick_routine;
     xm_sample_load_fn sample_load_hook;
+    uint64_t missing_sample_bytes;  // sample data the file lacked at its end, loaded as silence
 };
 
 // Shared all-zero records for missing samples and out-of-range instruments.
