@@ -349,54 +349,61 @@ TEST(XmEngine, EnvelopeWithBackwardTicksStaysInRange) {
     EXPECT_EQ(channel().volume_envelope_tick, INT32_MAX);
 }
 
-// Slides that never end, at the fastest tempo the header can ask for: 200 s of
-// output are about three million ticks, some sixteen hours at 125 BPM. An
-// unbounded 2FF overflows the period after about 150 s.
+struct slide {
+    uint8_t volume_column, effect, parameter;
+    int period;  // expected end: 1 lowest, 2 highest, 0 not a period slide
+    int pan;     // expected end, -1 not a pan slide
+};
+
+// Renders slides that never end at the fastest tempo the header can ask for,
+// one channel each, and checks where each one stopped.
+void render_endless_slides(const std::vector<slide>& slides, uint16_t flags, int tempo, int seconds) {
+    xm_build b;
+    b.channels = static_cast<int>(slides.size());
+    b.flags = flags;
+    b.tempo = tempo;
+    b.bpm = 32767;
+    // The note starts once; the second pattern slides on and on.
+    b.pattern(64);
+    b.pattern(64);
+    b.orders = {0, 1};
+    b.song_length = 2;
+    b.restart = 1;
+    b.instrument(square_sample(256, true));
+    for (int c = 0; c < b.channels; ++c)
+        for (int r = 0; r < 128; ++r)
+            b.set(r / 64, r % 64, c, r == 0 ? 49 : 0, r == 0 ? 1 : 0, slides[c].volume_column, slides[c].effect,
+                  slides[c].parameter);
+    song_ptr s = start(b);
+    ASSERT_TRUE(s);
+    ASSERT_EQ(s->samples_per_tick, 3);
+    for (int blk = 0; blk < seconds * XM_OUTPUT_RATE / XM_BLOCK_FRAMES; ++blk) xm_render_block();
+    for (int c = 0; c < b.channels; ++c) {
+        const xm_channel& ch = channel(c);
+        if (slides[c].period == 1) {
+            EXPECT_EQ(ch.period, 56) << "channel " << c;
+        } else if (slides[c].period == 2) {
+            // The highest period is the last one above the 100 Hz floor.
+            EXPECT_EQ(ch.voice->frequency, 100) << "channel " << c;
+        } else {
+            EXPECT_EQ(ch.pan, slides[c].pan) << "channel " << c;
+        }
+    }
+}
+
 TEST(XmEngine, EndlessSlidesStayInRange) {
-    struct slide {
-        uint8_t volume_column, effect, parameter;
-        int period;  // expected end: 1 lowest, 2 highest, 0 not a period slide
-        int pan;     // expected end, -1 not a pan slide
-    };
-    const slide slides[] = {
+    const std::vector<slide> slides = {
         {0, 0x02, 0xFF, 2, -1}, {0, 0x01, 0xFF, 1, -1}, {0, 0x0E, 0x2F, 2, -1}, {0, 0x0E, 0x1F, 1, -1},
         {0, 0x21, 0x2F, 2, -1}, {0, 0x21, 0x1F, 1, -1}, {0xEF, 0, 0, 0, 255},   {0xDF, 0, 0, 0, 0},
     };
+    // 2 s at 3 frames a tick are some ten minutes at 125 BPM.
     for (uint16_t flags : {0, 1}) {
         SCOPED_TRACE(flags ? "linear" : "Amiga");
-        xm_build b;
-        b.channels = static_cast<int>(std::size(slides));
-        b.flags = flags;
-        b.tempo = 31;
-        b.bpm = 32767;
-        // The note starts once; the second pattern slides on and on.
-        b.pattern(64);
-        b.pattern(64);
-        b.orders = {0, 1};
-        b.song_length = 2;
-        b.restart = 1;
-        b.instrument(square_sample(256, true));
-        for (int c = 0; c < b.channels; ++c)
-            for (int r = 0; r < 128; ++r)
-                b.set(r / 64, r % 64, c, r == 0 ? 49 : 0, r == 0 ? 1 : 0, slides[c].volume_column,
-                      slides[c].effect, slides[c].parameter);
-        song_ptr s = start(b);
-        ASSERT_TRUE(s);
-        ASSERT_EQ(s->samples_per_tick, 3);
-        int seconds = flags ? 2 : 200;
-        for (int blk = 0; blk < seconds * XM_OUTPUT_RATE / XM_BLOCK_FRAMES; ++blk) xm_render_block();
-        for (int c = 0; c < b.channels; ++c) {
-            const xm_channel& ch = channel(c);
-            if (slides[c].period == 1) {
-                EXPECT_EQ(ch.period, 56) << "channel " << c;
-            } else if (slides[c].period == 2) {
-                // The highest period is the last one above the 100 Hz floor.
-                EXPECT_EQ(ch.voice->frequency, 100) << "channel " << c;
-            } else {
-                EXPECT_EQ(ch.pan, slides[c].pan) << "channel " << c;
-            }
-        }
+        render_endless_slides(slides, flags, 2, 2);
     }
+    // 200 s are sixteen hours at 125 BPM; an unbounded 2FF at speed 31
+    // overflows the period after about 150 s.
+    render_endless_slides({slides[0]}, 0, 31, 200);
 }
 
 // A fine slide without a parameter repeats the last one: "X15" then "X10"
