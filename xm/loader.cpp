@@ -31,7 +31,8 @@ constexpr uint32_t kMaxSampleLength = 1u << 30;
 constexpr uint64_t kMaxMissingSampleBytes = 32u << 20;
 
 // Reads go through here so that a short read fails the whole load: a
-// truncated module is rejected instead of half loaded.
+// truncated module is rejected instead of half loaded. Only sample data at
+// the end of the file may come short (read_some).
 struct reader {
     void* handle;
     uint32_t file_size;
@@ -83,10 +84,12 @@ struct reader {
 };
 
 uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint64_t stored_bytes(const xm_sample* s) { return static_cast<uint64_t>(s->length) * s->bits / 8; }
 uint32_t le32(const uint8_t* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
+
+// Bytes a sample's data takes in the file; bits is 8 or 16 until it is loaded.
+uint64_t stored_bytes(const xm_sample* s) { return static_cast<uint64_t>(s->length) * s->bits / 8; }
 
 bool read_pattern(reader& in, xm_song* song, xm_pattern* pattern) {
     in.u32();  // header length: always treated as 9 bytes

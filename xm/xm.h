@@ -273,6 +273,9 @@ extern xm_mixer_state xm_mixer;
 
 void xm_set_file_callbacks(xm_open_fn open, xm_close_fn close, xm_read_fn read, xm_seek_fn seek,
                            xm_tell_fn tell);
+// Null when the module cannot be loaded. A module whose last instrument's
+// sample data ends early loads with the missing values silent and counted in
+// missing_sample_bytes.
 xm_song* xm_load_song(const char* name, xm_sample_load_fn hook);
 bool xm_free_song(xm_song* song);
 
