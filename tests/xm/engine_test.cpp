@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <memory>
 
 #include "tests/xm/xm_builder.h"
@@ -349,10 +348,12 @@ TEST(XmEngine, EnvelopeWithBackwardTicksStaysInRange) {
     EXPECT_EQ(channel().volume_envelope_tick, INT32_MAX);
 }
 
+enum slide_end { kLowestPeriod, kHighestPeriod, kPan };
+
 struct slide {
     uint8_t volume_column, effect, parameter;
-    int period;  // expected end: 1 lowest, 2 highest, 0 not a period slide
-    int pan;     // expected end, -1 not a pan slide
+    slide_end end;
+    int pan;  // where a pan slide ends
 };
 
 // Renders slides that never end at the fastest tempo the header can ask for,
@@ -380,9 +381,9 @@ void render_endless_slides(const std::vector<slide>& slides, uint16_t flags, int
     for (int blk = 0; blk < seconds * XM_OUTPUT_RATE / XM_BLOCK_FRAMES; ++blk) xm_render_block();
     for (int c = 0; c < b.channels; ++c) {
         const xm_channel& ch = channel(c);
-        if (slides[c].period == 1) {
+        if (slides[c].end == kLowestPeriod) {
             EXPECT_EQ(ch.period, 56) << "channel " << c;
-        } else if (slides[c].period == 2) {
+        } else if (slides[c].end == kHighestPeriod) {
             // The highest period is the last one above the 100 Hz floor.
             EXPECT_EQ(ch.voice->frequency, 100) << "channel " << c;
         } else {
@@ -393,8 +394,9 @@ void render_endless_slides(const std::vector<slide>& slides, uint16_t flags, int
 
 TEST(XmEngine, EndlessSlidesStayInRange) {
     const std::vector<slide> slides = {
-        {0, 0x02, 0xFF, 2, -1}, {0, 0x01, 0xFF, 1, -1}, {0, 0x0E, 0x2F, 2, -1}, {0, 0x0E, 0x1F, 1, -1},
-        {0, 0x21, 0x2F, 2, -1}, {0, 0x21, 0x1F, 1, -1}, {0xEF, 0, 0, 0, 255},   {0xDF, 0, 0, 0, 0},
+        {0, 0x02, 0xFF, kHighestPeriod, 0}, {0, 0x01, 0xFF, kLowestPeriod, 0}, {0, 0x0E, 0x2F, kHighestPeriod, 0},
+        {0, 0x0E, 0x1F, kLowestPeriod, 0},  {0, 0x21, 0x2F, kHighestPeriod, 0}, {0, 0x21, 0x1F, kLowestPeriod, 0},
+        {0xEF, 0, 0, kPan, 255},            {0xDF, 0, 0, kPan, 0},
     };
     // 2 s at 3 frames a tick are some ten minutes at 125 BPM.
     for (uint16_t flags : {0, 1}) {
