@@ -39,7 +39,9 @@ var KelvarinPage = (function () {
     firstFrameAt: null, // performance.now() of the first presented frame
     exitStatus: null,   // set when the program has ended
     messages: [],       // message boxes and standard error, oldest first
-    audio: { state: 'none', loopPeak: 0, framesPlayed: 0 },
+    // The audio context's state, and what each wave device opened so far has played: whether
+    // it played a looping buffer (the tracker's ring), its loudest sample and its frames.
+    audio: { state: 'none', devices: [] },
     started: false,
     // The last presented frame as RGBA bytes (an ImageData), or null before the first.
     frame: function () {
@@ -300,6 +302,7 @@ var KelvarinPage = (function () {
   function ended(status) {
     if (api.exitStatus !== null) return;
     api.exitStatus = status;
+    KelvarinAudio.end();
     var prompt = element('prompt');
     if (prompt) prompt.hidden = true;
     if (status !== 0) showBox('The magazine stopped', api.messages.slice(-3).join('\n') || 'Exit status ' + status, true);
@@ -319,9 +322,37 @@ var KelvarinPage = (function () {
   };
 })();
 
+// The program's main, started by hand: it sleeps through Asyncify, and only an asynchronous
+// call learns when it has really returned, and with what.
+function kelvarinRunMain(args) {
+  var all = ['kelvarin'].concat(args);
+  var argv = _malloc((all.length + 1) * 4);
+  all.forEach(function (arg, i) {
+    var size = lengthBytesUTF8(arg) + 1, text = _malloc(size);
+    stringToUTF8(arg, text, size);
+    HEAP32[(argv >> 2) + i] = text;
+  });
+  HEAP32[(argv >> 2) + all.length] = 0;
+  return ccall('main', 'number', ['number', 'number'], [all.length, argv], { async: true });
+}
+
 (function () {
   var line = KelvarinPage.commandLine(location.search);
-  Module.arguments = line.args;
+  Module.noInitialRun = true;
+  Module.onRuntimeInitialized = function () {
+    kelvarinRunMain(line.args).then(function (status) {
+      try {
+        exit(status);
+      } catch (e) {
+        if (!(e instanceof ExitStatus)) throw e;
+      }
+    });
+  };
+  // Every end passes here: a return from main as well as exit() from anywhere in the program.
+  Module.quit = function (status, toThrow) {
+    KelvarinPage.ended(status);
+    throw toThrow;
+  };
   Module.preRun = [function () {
     if (line.script !== null) FS.writeFile(line.scriptPath, line.script);
   }];
@@ -330,7 +361,6 @@ var KelvarinPage = (function () {
     console.error(text);
     KelvarinPage.note(text);
   };
-  Module.onExit = function (status) { KelvarinPage.ended(status); };
   // Ending the program unwinds it by throwing; where it sleeps in a promise, the throw
   // reaches the page as a rejection that is no fault.
   window.addEventListener('unhandledrejection', function (e) {
@@ -342,4 +372,116 @@ var KelvarinPage = (function () {
   };
 })();
 
-var KelvarinAudio = { context: null };
+// The wave devices' side in the page: one audio context, and per device a script node that
+// plays what the device passes on. A device of real time pulls it as the node asks for sound;
+// one of fixed time pushes it at each frame, and what would wait longer than half a second is
+// dropped, as on the desktop.
+var KelvarinAudio = (function () {
+  'use strict';
+
+  var RATE = 44100;
+  var NODE_FRAMES = 2048;
+  var QUEUE_LIMIT = RATE / 2;
+  var streams = new Map();   // device address: its stream
+
+  var audio = { context: null };
+
+  function context() {
+    if (audio.context) return audio.context;
+    var Context = window.AudioContext || window.webkitAudioContext;
+    if (!Context) return null;
+    try {
+      audio.context = new Context({ sampleRate: RATE });
+    } catch (e) {
+      return null;
+    }
+    if (KelvarinPage.api.started) audio.context.resume();
+    KelvarinPage.api.audio.state = audio.context.state;
+    audio.context.onstatechange = function () { KelvarinPage.api.audio.state = audio.context.state; };
+    return audio.context;
+  }
+
+  function fill(stream, out) {
+    var n = out.length;
+    // A node may still be asked for sound after its device closed: it gets silence.
+    if (stream.pull && streams.get(stream.device) === stream) Module._wave_page_pull(stream.device, n);
+    var left = out.getChannelData(0), right = out.getChannelData(1), at = 0;
+    while (at < n && stream.chunks.length) {
+      var c = stream.chunks[0], take = Math.min(n - at, c.left.length - c.offset);
+      left.set(c.left.subarray(c.offset, c.offset + take), at);
+      right.set(c.right.subarray(c.offset, c.offset + take), at);
+      at += take;
+      c.offset += take;
+      stream.frames -= take;
+      if (c.offset === c.left.length) stream.chunks.shift();
+    }
+    left.fill(0, at);
+    right.fill(0, at);
+  }
+
+  audio.open = function (device, pull) {
+    var ctx = context();
+    if (!ctx && pull) return false;
+    var stream = { device: device, pull: pull, chunks: [], frames: 0, node: null, delivery: null,
+                   stats: { looping: false, peak: 0, frames: 0 } };
+    KelvarinPage.api.audio.devices.push(stream.stats);
+    if (ctx) {
+      stream.node = ctx.createScriptProcessor(NODE_FRAMES, 0, 2);
+      stream.node.onaudioprocess = function (e) { fill(stream, e.outputBuffer); };
+      stream.node.connect(ctx.destination);
+    }
+    streams.set(device, stream);
+    return true;
+  };
+
+  audio.played = function (device, samples, frames, looping) {
+    var stream = streams.get(device);
+    if (!stream) return;
+    var pcm = new Int16Array(HEAP16.buffer, samples, frames * 2);
+    var peak = stream.stats.peak;
+    for (var i = 0; i < pcm.length; ++i) peak = Math.max(peak, Math.abs(pcm[i]));
+    stream.stats.peak = peak;
+    stream.stats.frames += frames;
+    if (looping) stream.stats.looping = true;
+    if (!stream.node || (!stream.pull && stream.frames >= QUEUE_LIMIT)) return;
+    var left = new Float32Array(frames), right = new Float32Array(frames);
+    for (var f = 0; f < frames; ++f) {
+      left[f] = pcm[2 * f] / 32768;
+      right[f] = pcm[2 * f + 1] / 32768;
+    }
+    stream.chunks.push({ left: left, right: right, offset: 0 });
+    stream.frames += frames;
+  };
+
+  audio.deliverSoon = function (device) {
+    var stream = streams.get(device);
+    if (!stream || stream.delivery !== null) return;
+    stream.delivery = setTimeout(function () {
+      stream.delivery = null;
+      if (streams.get(device) === stream) Module._wave_page_deliver(device);
+    }, 0);
+  };
+
+  audio.clear = function (device) {
+    var stream = streams.get(device);
+    if (!stream) return;
+    stream.chunks = [];
+    stream.frames = 0;
+  };
+
+  audio.close = function (device) {
+    var stream = streams.get(device);
+    if (!stream) return;
+    if (stream.node) stream.node.disconnect();
+    if (stream.delivery !== null) clearTimeout(stream.delivery);
+    streams.delete(device);
+  };
+
+  // The program has ended: nothing may call into it any more.
+  audio.end = function () {
+    streams.forEach(function (stream, device) { audio.close(device); });
+    if (audio.context) audio.context.close();
+  };
+
+  return audio;
+})();

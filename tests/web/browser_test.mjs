@@ -143,7 +143,7 @@ function compare(name, native, web) {
 
 async function startPage(browser, base, query) {
   const page = await browser.newPage({ viewport: VIEWPORT });
-  page.on('pageerror', (e) => console.log(`     page error: ${e.message}`));
+  page.on('pageerror', (e) => check(false, `no error in the page (${e.message})`));
   await page.goto(base + query);
   await page.waitForFunction(() => window.kelvarin && window.kelvarin.frames > 0, null, { timeout: TIMEOUT_MS });
   return page;
@@ -176,13 +176,35 @@ async function readersRun(browser, base, screenshot) {
   check(await page.evaluate(() => window.kelvarin.started && window.kelvarin.exitStatus === null),
     'the click that starts the sound leaves the intro running');
 
-  await page.keyboard.press('Escape');
+  // Keys and buttons are held as long as a hand holds them: the program samples them once a frame.
+  // F11 and Alt+Enter are the browser's full screen, and nothing else.
+  await page.keyboard.press('F11');
+  await page.waitForFunction(() => !!document.fullscreenElement, null, { timeout: TIMEOUT_MS }).catch(() => {});
+  const fullScreen = await page.evaluate(() => !!document.fullscreenElement);
+  await page.keyboard.press('Alt+Enter');
+  await page.waitForFunction(() => !document.fullscreenElement, null, { timeout: TIMEOUT_MS }).catch(() => {});
+  check(fullScreen && await page.evaluate(() => !document.fullscreenElement && window.kelvarin.exitStatus === null),
+    'F11 takes the page to full screen and Alt+Enter back, the intro running on');
+
+  await page.keyboard.press('Escape', { delay: 100 });
   const handOver = await page.evaluate(() => window.kelvarin.frames);
   await page.waitForFunction((n) => window.kelvarin.frames > n + 60, handOver, { timeout: TIMEOUT_MS });
-  check(await page.evaluate(() => window.kelvarin.exitStatus === null), 'Escape leads from the intro to the magazine');
+
+  // A hidden tab shows nothing until it is shown again, and the run goes on.
+  const setHidden = (hidden) => page.evaluate((h) => {
+    Object.defineProperty(document, 'hidden', { value: h, configurable: true });
+    document.dispatchEvent(new Event('visibilitychange'));
+  }, hidden);
+  await setHidden(true);
+  await page.waitForTimeout(200);
+  const hiddenAt = await page.evaluate(() => window.kelvarin.frames);
+  await page.waitForTimeout(500);
+  check(await page.evaluate((n) => window.kelvarin.frames === n, hiddenAt), 'a hidden tab presents no frames');
+  await setHidden(false);
+  await page.waitForFunction((n) => window.kelvarin.frames > n + 10, hiddenAt, { timeout: TIMEOUT_MS });
+
   const quit = quitButton();
   const at = pagePoint(quit.x + quit.w / 2, quit.y + quit.h / 2);
-  // As long as a hand presses: the program samples the button once a frame.
   await page.mouse.click(at.x, at.y, { delay: 100 });
   const status = await exitStatus(page);
   check(status === 0, `clicking the quit button ends the run with status 0 (${status})`);
@@ -204,7 +226,8 @@ async function scriptedRun(browser, base, native) {
   });
   compare(`frame ${INTRO_FRAME} (intro)`, native.intro, result.intro);
   compare(`frame ${MAGAZINE_FRAME} (magazine, 200 frames after the hand-over)`, native.magazine, result.magazine);
-  check(result.audio.loopPeak > 0, `the tracker's ring played sound after the hand-over (peak ${result.audio.loopPeak})`);
+  const ring = result.audio.devices.find((d) => d.looping);
+  check(ring && ring.peak > 0, `the tracker's ring played sound after the hand-over (${JSON.stringify(ring)})`);
   if (result.messages.length) console.log(`     messages: ${result.messages.join(' | ')}`);
   await page.close();
 }
