@@ -389,8 +389,9 @@ int api68_process(api68_t* api, void* buf, int n) {
       status &= ~API68_IDLE;
       api->frame_left = render_frame(api);
       if (!api->frame_left) {
-        // A replay stuck in its play routine would cost the step limit on
-        // every frame: the track is dropped instead.
+        // A frame that spent the emulator's whole step budget (a stuck play
+        // routine, or interrupts that never leave time to return) would cost
+        // as much again on every frame: the track is dropped instead.
         const char* why = EMU68_error_get(&api->emu, 0);
         SC68error_add("track #%d : play routine failed (%s)", api->track, why ? why : "no return");
         api->mus = nullptr;

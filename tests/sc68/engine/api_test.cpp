@@ -72,6 +72,17 @@ struct Engine : ::testing::Test {
   }
 };
 
+// The Xbtimer replay with its parameter words (the code's last four) set.
+bytes xbtimer_tune(uint16_t timer, uint16_t control, uint16_t data, uint16_t turns) {
+  bytes code = replay("xbtimer.bin");
+  const uint16_t params[4] = {timer, control, data, turns};
+  for (size_t i = 0; i < 4; ++i) {
+    code[code.size() - 8 + 2 * i] = uint8_t(params[i] >> 8);
+    code[code.size() - 7 + 2 * i] = uint8_t(params[i]);
+  }
+  return sc68_builder().empty("MU").data(code).file();
+}
+
 bool any_sound(const std::vector<uint32_t>& v, int channel) {
   for (uint32_t f : v)
     if (int16_t(channel ? f >> 16 : f & 0xFFFF) != 0) return true;
@@ -229,6 +240,43 @@ TEST_F(Engine, PlayRoutineThatNeverReturnsDropsTheTrack) {
   EXPECT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
 }
 
+TEST_F(Engine, XbtimerHandlerRunsOncePerPeriodOfItsTimer) {
+  const struct {
+    uint16_t timer, control, data;
+    uint32_t per_frame;   // interrupts in the first 160,256-cycle frame
+  } cases[] = {
+      {0, 7, 246, 1},       // 160,156.25 cycles
+      {1, 2, 100, 49},      // 3,255.2 cycles
+      {2, 5, 192, 4},       // 40,000 cycles: 200 Hz
+      {3, 1, 1, 12307},     // 13.02 cycles: 614.4 kHz
+  };
+  for (const auto& c : cases) {
+    api68_shutdown(api);
+    start();
+    ASSERT_EQ(load(xbtimer_tune(c.timer, c.control, c.data, 0)), 0);
+    std::vector<uint32_t> buf(883);
+    ASSERT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
+    ASSERT_EQ(api68_process(api, buf.data(), 883), 0) << SC68error_peek();
+    const uint8_t* count = api->mem + 0x500;
+    EXPECT_EQ(uint32_t(count[0]) << 24 | count[1] << 16 | count[2] << 8 | count[3], c.per_frame) << c.timer;
+  }
+}
+
+TEST_F(Engine, LoopingInterruptHandlerEndsTheFrameAtTheStepBudget) {
+  // 614.4 kHz interrupts, each idling 10,000 turns: about 250 million
+  // instructions a frame if nothing stopped them.
+  ASSERT_EQ(load(xbtimer_tune(3, 1, 1, 10000)), 0);
+  std::vector<uint32_t> buf(883);
+  ASSERT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
+  EXPECT_EQ(api68_process(api, buf.data(), 883), -1);
+  EXPECT_EQ(api->emu.steps, EMU68_STEP_LIMIT);
+  EXPECT_EQ(std::string(SC68error_peek()).rfind("track #1 : play routine failed (EMU68_run : MFP-68901 interrupts never end", 0), 0u)
+      << SC68error_peek();
+  // The track is dropped: nothing more is emulated.
+  EXPECT_EQ(api68_process(api, buf.data(), 883), -1);
+  EXPECT_EQ(api->emu.steps, EMU68_STEP_LIMIT);
+}
+
 TEST_F(Engine, PaulaToneAndAmigaBlend) {
   bytes code = replay("paula_tone.bin");
   ASSERT_FALSE(code.empty());
@@ -312,6 +360,7 @@ TEST(ReplayBytes, CommittedBinariesMatchTheirSources) {
       {"sc68/replay/sndh_ice.s", "sc68/data/Replay/sndh_ice.bin"},
       {"tests/sc68/engine/data/paula_tone.s", "tests/sc68/engine/data/paula_tone.bin"},
       {"tests/sc68/engine/data/ym_tone.s", "tests/sc68/engine/data/ym_tone.bin"},
+      {"tests/sc68/engine/data/xbtimer.s", "tests/sc68/engine/data/xbtimer.bin"},
   };
   for (const auto& [src, bin] : replays) {
     std::string out = fs::current_path() / (fs::path(bin).filename().string() + ".new");
