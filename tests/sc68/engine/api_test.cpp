@@ -277,6 +277,34 @@ TEST_F(Engine, LoopingInterruptHandlerEndsTheFrameAtTheStepBudget) {
   EXPECT_EQ(api->emu.steps, EMU68_STEP_LIMIT);
 }
 
+TEST_F(Engine, ReplayWaitingOnTheBeamCounterEnds) {
+  // play: moveq #4,d1 / 2: move.s ADDR,d0 / 1: cmp.s ADDR,d0 / beq.s 1b / dbf d1,2b / rts
+  const struct {
+    const char* form;
+    uint16_t move, cmp, addr;
+  } cases[] = {
+      {"byte 6", 0x1039, 0xB039, 0xF006},
+      {"byte 7", 0x1039, 0xB039, 0xF007},
+      {"word", 0x3039, 0xB079, 0xF006},
+      {"long from 4", 0x2039, 0xB0B9, 0xF004},
+  };
+  for (const auto& c : cases) {
+    api68_shutdown(api);
+    start();
+    api->emu.step_limit = 100000;   // a wait that never ends fails at once
+    auto hi = [](uint16_t w) { return uint8_t(w >> 8); };
+    auto lo = [](uint16_t w) { return uint8_t(w); };
+    bytes code = {0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x75, 0x4E, 0x71, 0x72, 0x04,
+                  hi(c.move), lo(c.move), 0x00, 0xDF, hi(c.addr), lo(c.addr),
+                  hi(c.cmp), lo(c.cmp), 0x00, 0xDF, hi(c.addr), lo(c.addr),
+                  0x67, 0xF8, 0x51, 0xC9, 0xFF, 0xF0, 0x4E, 0x75};
+    ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(code).file()), 0);
+    std::vector<uint32_t> buf(3 * 883);
+    ASSERT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
+    EXPECT_EQ(api68_process(api, buf.data(), int(buf.size())), 0) << c.form;
+  }
+}
+
 TEST_F(Engine, PaulaToneAndAmigaBlend) {
   bytes code = replay("paula_tone.bin");
   ASSERT_FALSE(code.empty());
