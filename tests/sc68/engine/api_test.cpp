@@ -340,7 +340,12 @@ TEST_F(Engine, YmToneIsMonoOnBothSides) {
   for (uint32_t f : out) ASSERT_EQ(f & 0xFFFF, f >> 16);
 }
 
-TEST_F(Engine, SndhThroughTheShippedReplay) {
+TEST_F(Engine, SndhPlaysWithoutADataFolder) {
+  // An empty data folder: the replay built into the engine plays the file.
+  api68_shutdown(api);
+  fs::create_directories(home / "empty");
+  setenv("SC68_DATA", (home / "empty").c_str(), 1);
+  start();
   // SNDH file: init stores D0 at $500, play counts at $504.
   bytes f = {0x60, 0x00, 0, 0, 0x60, 0x00, 0, 0, 0x60, 0x00, 0, 0};
   std::string tags = "SNDH##03TC100\0\0HDNS";
