@@ -56,6 +56,13 @@ struct Paths : ::testing::Test {
     fs::remove_all(root);
   }
   void put(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
+  // Where a replay is read from: its stream's name, "" when it is not found.
+  std::string opened(const char* name) {
+    istream68* is = SC68rsc_open(SC68rsc_replay, name, ISTREAM68_READ);
+    std::string where = is ? istream68_name(is) : "";
+    istream68_destroy(is);
+    return where;
+  }
   std::set<std::string> entries(const fs::path& dir) {
     std::set<std::string> names;
     for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
@@ -180,16 +187,9 @@ TEST_F(Paths, UserPathFirstThenShared) {
   SC68rsc_set_user((root / "user").c_str());
   SC68rsc_set_share((root / "share").c_str());
   put(root / "share" / "Replay" / "tune.bin", "shared");
-  istream68* is = SC68rsc_open(SC68rsc_replay, "TUNE", ISTREAM68_READ);   // names lower-cased
-  ASSERT_NE(is, nullptr);
-  EXPECT_EQ(std::string(istream68_name(is)), (root / "share" / "Replay" / "tune.bin").string());
-  istream68_destroy(is);
-
+  EXPECT_EQ(opened("TUNE"), (root / "share" / "Replay" / "tune.bin").string());   // names lower-cased
   put(root / "user" / "Replay" / "tune.bin", "user");
-  is = SC68rsc_open(SC68rsc_replay, "tune", ISTREAM68_READ);
-  ASSERT_NE(is, nullptr);
-  EXPECT_EQ(std::string(istream68_name(is)), (root / "user" / "Replay" / "tune.bin").string());
-  istream68_destroy(is);
+  EXPECT_EQ(opened("tune"), (root / "user" / "Replay" / "tune.bin").string());
 
   // Writing never goes to the shared path.
   SC68rsc_set_user(nullptr);
@@ -212,9 +212,7 @@ TEST_F(Paths, DefaultsFromEnvironment) {
   // Without SC68_DATA the program's own data folder holds the replays.
   unsetenv("SC68_DATA");
   SC68rsc_shutdown();
-  istream68* is = SC68rsc_open(SC68rsc_replay, "sndh_ice", ISTREAM68_READ);
-  ASSERT_NE(is, nullptr);
-  istream68_destroy(is);
+  EXPECT_NE(opened("sndh_ice").find("/Replay/sndh_ice.bin"), std::string::npos);
 }
 
 TEST_F(Paths, EmptyVariablesCountAsUnset) {
@@ -251,28 +249,18 @@ TEST_F(Paths, ResourceNamesArePlainNames) {
   put(root / "evil.bin", "outside");
   put(root / "share" / "Replay" / "x.bin", "inside");
   for (const char* name : {"../../evil", "..", "Replay/x", "/etc/passwd", "a\\b", ""}) {
-    EXPECT_EQ(SC68rsc_open(SC68rsc_replay, name, ISTREAM68_READ), nullptr) << name;
+    EXPECT_EQ(opened(name), "") << name;
     EXPECT_EQ(std::string(SC68error_peek()), "share_path(" + std::string(name) + ") : not a plain resource name");
   }
-  istream68* is = SC68rsc_open(SC68rsc_replay, "x", ISTREAM68_READ);
-  EXPECT_NE(is, nullptr);
-  istream68_destroy(is);
+  EXPECT_EQ(opened("x"), (root / "share" / "Replay" / "x.bin").string());
 }
 
 TEST_F(Paths, BuiltInReplayUnlessAFolderHasOne) {
   SC68rsc_set_share((root / "share").c_str());
-  istream68* is = SC68rsc_open(SC68rsc_replay, "SNDH_ICE", ISTREAM68_READ);
-  ASSERT_NE(is, nullptr);
-  EXPECT_EQ(std::string(istream68_name(is)).rfind("mem://", 0), 0u);
-  EXPECT_GT(istream68_length(is), 12);
-  istream68_destroy(is);
-
+  EXPECT_EQ(opened("SNDH_ICE").rfind("mem://", 0), 0u);
   put(root / "share" / "Replay" / "sndh_ice.bin", "from the folder");
-  is = SC68rsc_open(SC68rsc_replay, "sndh_ice", ISTREAM68_READ);
-  ASSERT_NE(is, nullptr);
-  EXPECT_EQ(std::string(istream68_name(is)), (root / "share" / "Replay" / "sndh_ice.bin").string());
-  istream68_destroy(is);
-  EXPECT_EQ(SC68rsc_open(SC68rsc_replay, "other", ISTREAM68_READ), nullptr);
+  EXPECT_EQ(opened("sndh_ice"), (root / "share" / "Replay" / "sndh_ice.bin").string());
+  EXPECT_EQ(opened("other"), "");
 }
 
 TEST_F(Paths, OpenArgumentChecks) {
