@@ -1,5 +1,7 @@
 #include "sc68/api68.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "sc68/chips/mfp68901.h"
@@ -290,8 +292,9 @@ int apply_change_track(api68_t* api) {
   // The host's device always runs at this rate; the chips follow it.
   api68_sampling_rate(api, API68_RATE);
 
-  api->total_frames = m->frames ? m->frames
-                                : uint32_t(double(api->default_time_ms) * double(m->frq) / 1000.0);
+  // An absurd replay rate must not overflow the count; it is refused below.
+  const double default_frames = double(api->default_time_ms) * double(m->frq) / 1000.0;
+  api->total_frames = m->frames ? m->frames : uint32_t(std::min(default_frames, double(UINT32_MAX)));
   uint32_t frq = m->frq ? m->frq : SC68_DEFAULT_FREQ;
   uint32_t cycles = frq == SC68_DEFAULT_FREQ ? API68_CYCLES_50HZ : API68_CPU_CLOCK / frq;
   cycles = (cycles + kCycleAlign - 1) / kCycleAlign * kCycleAlign;

@@ -221,9 +221,14 @@ TEST_F(Engine, DataOutsideMemoryFailsTheStart) {
 }
 
 TEST_F(Engine, ReplayRateTooHighIsRefused) {
-  ASSERT_EQ(load(sc68_builder().empty("MU").num("FQ", 100000).data(rts_replay()).file()), 0);
-  uint32_t frame;
-  EXPECT_EQ(api68_process(api, &frame, 1), -1);
+  for (uint32_t frq : {100000u, 0xFFFFFFFFu}) {
+    api68_shutdown(api);
+    start();
+    ASSERT_EQ(load(sc68_builder().empty("MU").num("FQ", frq).data(rts_replay()).file()), 0);
+    uint32_t frame;
+    EXPECT_EQ(api68_process(api, &frame, 1), -1) << frq;
+    EXPECT_STREQ(SC68error_peek(), ("replay frequency " + std::to_string(frq) + " Hz too high").c_str());
+  }
 }
 
 TEST_F(Engine, PlayRoutineThatNeverReturnsDropsTheTrack) {
