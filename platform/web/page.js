@@ -4,7 +4,7 @@
 // window.kelvarin.
 //
 // Address parameters, as the command line's options: fixed-step=MS, frames=N, capture=N:NAME
-// (repeatable), windowed, script=TEXT (the script file's lines, newline-separated).
+// (repeatable), script=TEXT (the script file's lines, newline-separated).
 
 var KelvarinPage = (function () {
   'use strict';
@@ -79,7 +79,6 @@ var KelvarinPage = (function () {
     var args = [], script = null;
     params.forEach(function (value, name) {
       if (OPTIONS_WITH_VALUE.indexOf(name) >= 0 || name === 'capture') args.push('--' + name, value);
-      else if (name === 'windowed') args.push('--windowed');
       else if (name === 'script') script = value;
     });
     if (script !== null) args.push('--script', SCRIPT_PATH);

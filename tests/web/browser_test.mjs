@@ -165,7 +165,8 @@ async function readersRun(browser, base, screenshot) {
   console.log(`     first intro frame ${firstFrame.toFixed(0)} ms after the page began to load`);
   check(await page.title() === 'THE KELVARIN ISSUE 30', `the page's title is the issue's (${await page.title()})`);
   check(await page.isVisible('#prompt'), 'the start prompt shows over the intro');
-  await page.waitForTimeout(1500);
+  // Long enough for the scroll line's first words.
+  await page.waitForTimeout(3500);
   if (screenshot) await page.screenshot({ path: screenshot });
 
   // The gesture that starts the sound does nothing else: the intro goes on.
