@@ -1,5 +1,6 @@
 // The web version in Debian's headless Chromium, driven as a reader and as the end-to-end
 // tests drive the native program:
+//  - a browser without WebAssembly is told so;
 //  - a reader's run: the page's title, the start prompt, the first intro frame (its time from
 //    load is printed), a screenshot, the gesture that starts the sound without ending the
 //    intro, Escape to the magazine and a click on its quit button, which ends the run;
@@ -212,6 +213,16 @@ async function readersRun(browser, base, screenshot) {
   await page.close();
 }
 
+async function withoutWebAssembly(browser, base) {
+  const page = await browser.newPage({ viewport: VIEWPORT });
+  await page.addInitScript(() => { delete window.WebAssembly; });
+  await page.goto(base);
+  const text = await page.textContent('#boxes');
+  check(/needs a browser that runs WebAssembly/.test(text) && !(await page.isVisible('#prompt')),
+    'a browser without WebAssembly is told so in plain words');
+  await page.close();
+}
+
 async function scriptedRun(browser, base, native) {
   const query = `?fixed-step=${FIXED_STEP_MS}&frames=${MAGAZINE_FRAME + 1}&capture=${INTRO_FRAME}:intro` +
     `&capture=${MAGAZINE_FRAME}:magazine&script=${encodeURIComponent(SCRIPT)}`;
@@ -241,6 +252,7 @@ const browser = await chromium.launch({ executablePath: o.chromium, headless: tr
 try {
   const native = runNative(o.native, dir);
   await readersRun(browser, base, o.screenshot);
+  await withoutWebAssembly(browser, base);
   await scriptedRun(browser, base, native);
 } catch (e) {
   check(false, `the run went through (${e.message})`);
