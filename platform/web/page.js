@@ -274,7 +274,6 @@ var KelvarinPage = (function () {
     context.imageSmoothingEnabled = true;
     context.imageSmoothingQuality = 'low';   // linear
     context.drawImage(source, dx, dy, dw, dh);
-    fitCanvas();
     if (api.firstFrameAt === null) api.firstFrameAt = performance.now();
     ++api.frames;
   }
@@ -312,12 +311,17 @@ var KelvarinPage = (function () {
   window.kelvarin = api;
   return {
     commandLine: commandLine, wait: wait, note: note, showBox: showBox, open: open, close: close,
-    present: present, nextEvent: nextEvent, fitCanvas: fitCanvas, keepCapture: keepCapture,
+    present: present, nextEvent: nextEvent, keepCapture: keepCapture,
     ended: ended, api: api,
     toggleFullScreen: toggleFullScreen,
     fullScreen: function (on) { if (!!document.fullscreenElement !== !!on) toggleFullScreen(); },
     hideCursor: function () { if (canvas) canvas.style.cursor = 'none'; },
-    size: function () { return canvas ? [canvas.width, canvas.height] : [0, 0]; },
+    // Asked before every present, which then draws at the size given here.
+    size: function () {
+      if (!canvas) return [0, 0];
+      fitCanvas();
+      return [canvas.width, canvas.height];
+    },
   };
 })();
 
