@@ -9,11 +9,9 @@
 var KelvarinPage = (function () {
   'use strict';
 
-  // Virtual keys of platform/keys.h, by the DOM's key names.
-  var VIRTUAL_KEYS = {
-    Enter: 13, Escape: 27, PageUp: 33, PageDown: 34, End: 35, Home: 36,
-    ArrowUp: 38, ArrowDown: 40, F4: 115,
-  };
+  // Virtual keys of platform/keys.h, by the DOM's key names: the keys the program reads.
+  // F11 and Alt+Enter stay in the page (full screen); Alt+F4 belongs to the browser.
+  var VIRTUAL_KEYS = { Escape: 27, PageUp: 33, PageDown: 34, End: 35, Home: 36, ArrowUp: 38, ArrowDown: 40 };
   // DisplayEventKind of platform/display.h, in its order.
   var EVENT = { MouseMove: 0, Button: 1, Wheel: 2, Key: 3, Focus: 4, Visible: 5, Close: 6 };
   var BUTTON_LEFT = 1, BUTTON_RIGHT = 2;
