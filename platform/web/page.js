@@ -67,9 +67,6 @@ var KelvarinPage = (function () {
   window.addEventListener('pointerdown', onFirstPointer, true);
   window.addEventListener('keydown', onFirstKey, true);
 
-  var exited = null;
-  api.exited = new Promise(function (resolve) { exited = resolve; });
-
   function element(id) { return document.getElementById(id); }
 
   function commandLine(search) {
@@ -303,7 +300,6 @@ var KelvarinPage = (function () {
     if (prompt) prompt.hidden = true;
     if (status !== 0) showBox('The magazine stopped', api.messages.slice(-3).join('\n') || 'Exit status ' + status, true);
     else showBox('Thank you for reading', 'Reload the page to read the issue again.', true);
-    exited(status);
   }
 
   window.kelvarin = api;
