@@ -9,6 +9,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -176,7 +177,15 @@ wave_device* wave_open(wave_done_fn done, void* user, int* error)
         *error = WAVE_NO_DEVICE;
         return nullptr;
     }
-    d->notifier = std::thread(notify_loop, d);
+    try {
+        d->notifier = std::thread(notify_loop, d);
+    } catch (const std::system_error&) {
+        SDL_CloseAudioDevice(d->id);
+        delete d;
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        *error = WAVE_ERROR;
+        return nullptr;
+    }
     d->notifier_id = d->notifier.get_id();
     if (d->fixed) {
         d->fixed_seen = clock_seconds();
