@@ -42,14 +42,17 @@ void set_path(char*& slot, bool& set, const char* path) {
   set = true;
 }
 
-// The data folder that comes with the program: the build tree's while the
-// program runs from it, the install prefix's otherwise.
+// The data folder that comes with the program: the installed one, found
+// relative to the binary so that any install prefix works; else the build
+// tree's while the program runs from it; else the configured install location.
 std::string program_data_dir() {
   std::error_code ec;
   std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   std::string build = SC68_BUILD_DATA_DIR;
   std::string installed = SC68_INSTALL_DATA_DIR;
   if (!ec) {
+    std::filesystem::path beside = (exe.parent_path() / SC68_DATA_FROM_BIN_DIR).lexically_normal();
+    if (std::filesystem::is_directory(beside, ec)) return beside.string();
     std::string e = exe.string();
     bool in_build = e.compare(0, std::strlen(SC68_BUILD_TREE), SC68_BUILD_TREE) == 0;
     return in_build ? build : installed;
