@@ -206,6 +206,7 @@ template <int SZ, bool SET_X> inline uint32_t sub_op(emu68_t* e, uint32_t s, uin
 inline uint32_t xbit(emu68_t* e) { return (e->reg.sr >> 4) & 1; }
 
 template <int SZ> inline uint32_t do_add(emu68_t* e, uint32_t s, uint32_t d) { return add_op<SZ>(e, s, d, 0); }
+// ADDX and SUBX set Z from the result like ADD and SUB, on purpose (pinned by insn_test's arith table).
 template <int SZ> inline uint32_t do_addx(emu68_t* e, uint32_t s, uint32_t d) { return add_op<SZ>(e, s, d, xbit(e)); }
 template <int SZ> inline uint32_t do_sub(emu68_t* e, uint32_t s, uint32_t d) { return sub_op<SZ, true>(e, s, d, 0); }
 template <int SZ> inline uint32_t do_subx(emu68_t* e, uint32_t s, uint32_t d) { return sub_op<SZ, true>(e, s, d, xbit(e)); }
@@ -455,7 +456,13 @@ template <int OPM, int M> void line4_sub(emu68_t* e, int rx, int ry) {
     case 0:  // NEGX / MOVE from SR
       if (!ok<C_DATA_ALT, M>(ry)) return illegal(e);
       if constexpr (OPM == 3) dst_write<2, M>(e, ry, e->reg.sr);
-      else rmw<SZ, M>(e, ry, [&](uint32_t d) { return do_subx<SZ>(e, d, 0); });
+      else rmw<SZ, M>(e, ry, [&](uint32_t d) {
+        // Motorola's NEGX only clears Z, so a multi-word negation tests zero as a whole.
+        const uint32_t z = e->reg.sr & SR_Z;
+        const uint32_t r = do_subx<SZ>(e, d, 0);
+        if (!r) e->reg.sr = (e->reg.sr & ~SR_Z) | z;
+        return r;
+      });
       return;
     case 1:  // CLR
       if (OPM == 3 || !ok<C_DATA_ALT, M>(ry)) return illegal(e);
@@ -893,10 +900,14 @@ void EMU68_step(emu68_t* emu) {
   if (emu->reg.mem) step(emu);
 }
 
-bool emu68_run_to(emu68_t* emu, uint32_t top) {
-  for (uint32_t n = emu->step_limit; n; --n) {
+bool emu68_run_to(emu68_t* emu, uint32_t top, uint32_t* budget) {
+  uint32_t n = *budget;  // a local count, so the loop keeps it in a register
+  bool back = false;
+  while (n && !back) {
+    --n;
     step(emu);
-    if (emu->reg.a[7] >= top) return true;
+    back = emu->reg.a[7] >= top;
   }
-  return false;
+  *budget = n;
+  return back;
 }
