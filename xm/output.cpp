@@ -44,27 +44,44 @@ bool allocate_buffers() {
     return true;
 }
 
-// One poll of the device: mixes every block whose slot has been played,
-// publishing each as soon as it is whole, then points the heard index at the
-// block under the play cursor (mixed by then, and not mixed again before the
-// cursor leaves it).
+// The block under the play cursor or, while the device waits for the mixer,
+// the last block it played: mixed either way, and never mixed again while it
+// is the heard one, since mixing reaches only blocks the cursor has left.
+void point_heard_index(uint64_t played) {
+    uint64_t frame = played < xm_mixer.mixed_frames ? played : xm_mixer.mixed_frames - 1;
+    xm_mixer.heard_index.store(static_cast<int>(frame / XM_BLOCK_FRAMES % XM_BLOCK_COUNT));
+}
+
+// One poll of the device: moves the heard index on, then mixes every block
+// whose slot has been played, publishing each as soon as it is whole.
 void output_step(void*) {
     uint32_t now = wave_position(xm_mixer.device);
     xm_mixer.played_bytes = xm_widen_position(xm_mixer.played_bytes, &xm_mixer.last_device_bytes, now);
     uint64_t played = xm_mixer.played_bytes / 4;
+    point_heard_index(played);
     while (xm_mixer.mixed_frames + XM_BLOCK_FRAMES <= played + XM_RING_FRAMES) {
         xm_mixer.busy.store(1);
         xm_render_block();
         xm_mixer.mixed_frames += XM_BLOCK_FRAMES;
         wave_loop_written(xm_mixer.device, xm_mixer.mixed_frames * 4);
         xm_mixer.busy.store(0);
+        // After a run dry the cursor's own block has just been mixed.
+        point_heard_index(played);
     }
-    xm_mixer.heard_index.store(static_cast<int>(played / XM_BLOCK_FRAMES % XM_BLOCK_COUNT));
 }
 
-const xm_block_position* heard_record(const xm_song* song) {
-    if (!song || !xm_mixer.position_table) return nullptr;
-    return &xm_mixer.position_table[xm_mixer.heard_index.load()];
+// One field of the heard block's record. The step moves the heard index away
+// from a block before it mixes into it again (and the mixer stores records
+// with release), so a field read while the index stayed put is the heard
+// block's, never one from the lap ahead.
+template <class Read>
+auto heard_field(const xm_song* song, Read read) -> decltype(read(*xm_mixer.position_table)) {
+    if (!song || !xm_mixer.position_table) return 0;
+    for (;;) {
+        int index = xm_mixer.heard_index.load();
+        auto value = read(xm_mixer.position_table[index]);
+        if (xm_mixer.heard_index.load() == index) return value;
+    }
 }
 
 }  // namespace
@@ -150,16 +167,13 @@ bool xm_stop_song(xm_song* song) {
 }
 
 int xm_get_order(const xm_song* song) {
-    const xm_block_position* r = heard_record(song);
-    return r ? r->order.load(std::memory_order_relaxed) : 0;
+    return heard_field(song, [](const xm_block_position& r) { return int{r.order.load(std::memory_order_acquire)}; });
 }
 
 int xm_get_row(const xm_song* song) {
-    const xm_block_position* r = heard_record(song);
-    return r ? r->row.load(std::memory_order_relaxed) : 0;
+    return heard_field(song, [](const xm_block_position& r) { return int{r.row.load(std::memory_order_acquire)}; });
 }
 
 uint32_t xm_get_time(const xm_song* song) {
-    const xm_block_position* r = heard_record(song);
-    return r ? r->milliseconds.load(std::memory_order_relaxed) : 0;
+    return heard_field(song, [](const xm_block_position& r) { return r.milliseconds.load(std::memory_order_acquire); });
 }
