@@ -2,30 +2,55 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
+#include <vector>
+
+#include "platform/clock.h"
+
+namespace {
+// A fixed-step run hands what it plays to SDL's queue; when fixed time runs ahead of the
+// sound card, what would wait there longer than this is dropped instead of piling up.
+constexpr Uint32 FIXED_QUEUE_LIMIT = WAVE_RATE / 2 * WAVE_FRAME_BYTES;
+constexpr Uint16 CALLBACK_FRAMES = 1024;
+}
 
 struct wave_device {
     SDL_AudioDeviceID id = 0;
     wave_done_fn done = nullptr;
     void* user = nullptr;
 
-    std::mutex lock;                       // guards the queue and the finished list
+    std::mutex lock;                       // guards the queue, the finished list, loop_read, paused
     wave_buffer* head = nullptr;
     wave_buffer* tail = nullptr;
     std::deque<wave_buffer*> finished;     // waiting for their callback
+    uint64_t loop_read = 0;                // bytes of the looping buffer played, over all laps
+    // Bytes of the looping buffer its writer has finished, over all laps: stored by the writer
+    // after the bytes (release), loaded before any of them is copied (acquire).
+    std::atomic<uint64_t> loop_written{0};
+    // Bytes played: advanced after the bytes are copied out (release), so a writer that has
+    // loaded it (acquire) may overwrite everything below it.
     std::atomic<uint32_t> position{0};
 
     std::condition_variable wake;          // notification thread: work to do
-    std::condition_variable drained;       // reset: callbacks delivered
+    std::condition_variable drained;       // reset and fixed step: callbacks delivered
     bool quit = false;
     int delivering = 0;
     std::thread notifier;
     std::thread::id notifier_id;
+
+    // Fixed-step runs only; touched on the main thread.
+    bool fixed = false;
+    bool paused = false;                   // guarded by lock
+    double fixed_seen = 0.0;               // clock time whose frames have been played
+    std::vector<Uint8> fixed_chunk;
 };
 
 static void take_finished(wave_device* d, wave_buffer* b)
@@ -34,42 +59,74 @@ static void take_finished(wave_device* d, wave_buffer* b)
     d->finished.push_back(b);
 }
 
-// SDL's audio thread: copies queued bytes into the stream and passes finished buffers to
-// the notification thread. Never calls back into the owner from here.
+// Copies len bytes of the queue into stream, silence where it holds nothing playable, and
+// advances the position by what was copied. Returns whether a buffer finished. Caller holds
+// the lock.
+static bool play_into(wave_device* d, Uint8* stream, uint32_t len)
+{
+    bool any_finished = false;
+    uint32_t at = 0;
+    while (at < len && d->head) {
+        wave_buffer* b = d->head;
+        uint32_t n = std::min(len - at, b->bytes - b->done_bytes);
+        bool loop = b->flags & WAVE_LOOP;
+        if (loop) {
+            // Only what the writer has published; past it the device waits in silence.
+            uint64_t written = d->loop_written.load(std::memory_order_acquire);
+            uint64_t ready = written > d->loop_read ? written - d->loop_read : 0;
+            if (ready < n) n = static_cast<uint32_t>(ready);
+            if (n == 0) break;
+        }
+        std::memcpy(stream + at, static_cast<const Uint8*>(b->data) + b->done_bytes, n);
+        at += n;
+        b->done_bytes += n;
+        if (loop) {
+            d->loop_read += n;
+            if (b->done_bytes >= b->bytes) b->done_bytes = 0;
+        } else if (b->done_bytes >= b->bytes) {
+            d->head = b->next;
+            if (!d->head) d->tail = nullptr;
+            take_finished(d, b);
+            any_finished = true;
+        }
+    }
+    if (at < len) std::memset(stream + at, 0, len - at);
+    d->position.fetch_add(at, std::memory_order_release);
+    return any_finished;
+}
+
+// SDL's audio thread. Never calls back into the owner from here.
 static void audio_pull(void* userdata, Uint8* stream, int len)
 {
     wave_device* d = static_cast<wave_device*>(userdata);
-    bool any_finished = false;
-    uint32_t played = 0;
+    bool any_finished;
     {
         std::lock_guard<std::mutex> guard(d->lock);
-        int at = 0;
-        while (at < len && d->head) {
-            wave_buffer* b = d->head;
-            uint32_t left = b->bytes - b->done_bytes;
-            uint32_t n = static_cast<uint32_t>(len - at) < left ? static_cast<uint32_t>(len - at) : left;
-            std::memcpy(stream + at, static_cast<const Uint8*>(b->data) + b->done_bytes, n);
-            at += static_cast<int>(n);
-            played += n;
-            b->done_bytes += n;
-            if (b->done_bytes >= b->bytes) {
-                if (b->flags & WAVE_LOOP) {
-                    b->done_bytes = 0;
-                    if (b->bytes == 0) break;
-                } else {
-                    d->head = b->next;
-                    if (!d->head) d->tail = nullptr;
-                    take_finished(d, b);
-                    any_finished = true;
-                }
-            }
-        }
-        if (at < len) std::memset(stream + at, 0, static_cast<size_t>(len - at));
-        // Advanced under the lock: an owner that reads the position may then rewrite
-        // what was played, knowing the copy is finished.
-        d->position.fetch_add(played, std::memory_order_relaxed);
+        any_finished = play_into(d, stream, static_cast<uint32_t>(len));
     }
     if (any_finished) d->wake.notify_one();
+}
+
+static uint64_t frames_at(double seconds) { return static_cast<uint64_t>(std::floor(seconds * WAVE_RATE)); }
+
+// Fixed-step runs: plays the frames of the fixed time since the last presented frame.
+static void play_fixed_step(void* user)
+{
+    wave_device* d = static_cast<wave_device*>(user);
+    double now = clock_seconds();
+    uint64_t frames = frames_at(now) - frames_at(d->fixed_seen);
+    d->fixed_seen = now;
+    std::unique_lock<std::mutex> guard(d->lock);
+    if (d->paused || frames == 0) return;
+    // Handed-back buffers are refilled and queued again first, as a sound card with time to
+    // spare would find them: how fast the refills run cannot change what is played.
+    d->drained.wait(guard, [d] { return d->finished.empty() && d->delivering == 0; });
+    uint32_t bytes = static_cast<uint32_t>(frames * WAVE_FRAME_BYTES);
+    d->fixed_chunk.resize(bytes);
+    bool any_finished = play_into(d, d->fixed_chunk.data(), bytes);
+    guard.unlock();
+    if (any_finished) d->wake.notify_one();
+    if (SDL_GetQueuedAudioSize(d->id) < FIXED_QUEUE_LIMIT) SDL_QueueAudio(d->id, d->fixed_chunk.data(), bytes);
 }
 
 static void notify_loop(wave_device* d)
@@ -103,13 +160,15 @@ wave_device* wave_open(wave_done_fn done, void* user, int* error)
     wave_device* d = new wave_device;
     d->done = done;
     d->user = user;
+    d->fixed = clock_fixed_step();
 
     SDL_AudioSpec want{}, have{};
     want.freq = WAVE_RATE;
     want.format = AUDIO_S16LSB;
     want.channels = WAVE_CHANNELS;
-    want.samples = 1024;
-    want.callback = audio_pull;
+    want.samples = CALLBACK_FRAMES;
+    // Fixed-step runs push what fixed time plays; real time lets the sound card pull.
+    want.callback = d->fixed ? nullptr : audio_pull;
     want.userdata = d;
     d->id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (d->id == 0) {
@@ -118,8 +177,20 @@ wave_device* wave_open(wave_done_fn done, void* user, int* error)
         *error = WAVE_NO_DEVICE;
         return nullptr;
     }
-    d->notifier = std::thread(notify_loop, d);
+    try {
+        d->notifier = std::thread(notify_loop, d);
+    } catch (const std::system_error&) {
+        SDL_CloseAudioDevice(d->id);
+        delete d;
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        *error = WAVE_ERROR;
+        return nullptr;
+    }
     d->notifier_id = d->notifier.get_id();
+    if (d->fixed) {
+        d->fixed_seen = clock_seconds();
+        clock_add_frame_step(play_fixed_step, d);
+    }
     SDL_PauseAudioDevice(d->id, 0);
     *error = WAVE_OK;
     return d;
@@ -157,6 +228,10 @@ int wave_write(wave_device* d, wave_buffer* b)
     b->flags = (b->flags & ~WAVE_DONE) | WAVE_INQUEUE;
     b->next = nullptr;
     b->done_bytes = 0;
+    if (b->flags & WAVE_LOOP) {
+        d->loop_read = 0;
+        d->loop_written.store(b->bytes, std::memory_order_release);
+    }
     if (d->tail)
         d->tail->next = b;
     else
@@ -165,16 +240,26 @@ int wave_write(wave_device* d, wave_buffer* b)
     return WAVE_OK;
 }
 
+int wave_loop_written(wave_device* d, uint64_t bytes)
+{
+    if (!d) return WAVE_BAD_DEVICE;
+    d->loop_written.store(bytes, std::memory_order_release);
+    return WAVE_OK;
+}
+
 uint32_t wave_position(wave_device* d)
 {
     if (!d) return 0;
-    std::lock_guard<std::mutex> guard(d->lock);
-    return d->position.load(std::memory_order_relaxed);
+    return d->position.load(std::memory_order_acquire);
 }
 
 int wave_pause(wave_device* d)
 {
     if (!d) return WAVE_BAD_DEVICE;
+    if (d->fixed) {
+        std::lock_guard<std::mutex> guard(d->lock);
+        d->paused = true;
+    }
     SDL_PauseAudioDevice(d->id, 1);
     return WAVE_OK;
 }
@@ -182,6 +267,10 @@ int wave_pause(wave_device* d)
 int wave_restart(wave_device* d)
 {
     if (!d) return WAVE_BAD_DEVICE;
+    if (d->fixed) {
+        std::lock_guard<std::mutex> guard(d->lock);
+        d->paused = false;
+    }
     SDL_PauseAudioDevice(d->id, 0);
     return WAVE_OK;
 }
@@ -199,9 +288,12 @@ int wave_reset(wave_device* d)
             b = next;
         }
         d->head = d->tail = nullptr;
-        d->position.store(0, std::memory_order_relaxed);
+        d->loop_read = 0;
+        d->loop_written.store(0, std::memory_order_relaxed);
+        d->position.store(0, std::memory_order_release);
     }
     SDL_UnlockAudioDevice(d->id);
+    if (d->fixed) SDL_ClearQueuedAudio(d->id);
     d->wake.notify_one();
     // A reset from inside a completion callback cannot wait for itself.
     if (std::this_thread::get_id() != d->notifier_id) {
@@ -215,6 +307,7 @@ int wave_close(wave_device* d)
 {
     if (!d) return WAVE_BAD_DEVICE;
     if (std::this_thread::get_id() == d->notifier_id) return WAVE_STILL_PLAYING;
+    if (d->fixed) clock_remove_frame_step(play_fixed_step, d);
     wave_reset(d);
     SDL_CloseAudioDevice(d->id);
     {

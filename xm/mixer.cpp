@@ -195,9 +195,10 @@ const int16_t* xm_render_block() {
         song->milliseconds += static_cast<uint32_t>(n * static_cast<double>(kRateReciprocal) * 1000);
     }
     xm_block_position& record = xm_mixer.position_table[xm_mixer.fill_index];
-    record.order.store(static_cast<uint8_t>(song->order), std::memory_order_relaxed);
-    record.row.store(static_cast<uint8_t>(song->row), std::memory_order_relaxed);
-    record.milliseconds.store(song->milliseconds, std::memory_order_relaxed);
+    // Release: a reader that sees these has also seen the heard index leave the block.
+    record.order.store(static_cast<uint8_t>(song->order), std::memory_order_release);
+    record.row.store(static_cast<uint8_t>(song->row), std::memory_order_release);
+    record.milliseconds.store(song->milliseconds, std::memory_order_release);
     song->samples_left_in_tick = remaining;
     for (int i = 0; i < XM_BLOCK_FRAMES * 2; ++i) out[i] = xm_clamp_sample(mix[i]);
     xm_mixer.fill_index = (xm_mixer.fill_index + 1) % XM_BLOCK_COUNT;

@@ -246,6 +246,8 @@ struct xm_engine_state {
     bool row_jumped;  // a Bxx ran earlier in the current row
 };
 
+struct worker;
+
 struct xm_mixer_state {
     mix_voice voices[XM_VOICE_RECORDS];
     xm_song* current_song;
@@ -254,13 +256,12 @@ struct xm_mixer_state {
     float* mix_buffer;        // ring frames * 2 values, 16-byte aligned
     void* mix_allocation;
     int fill_index;
+    uint64_t mixed_frames;    // frames mixed into the ring since play, over all laps
     std::atomic<int> heard_index;
-    std::atomic<uint8_t> stop;
-    std::atomic<uint8_t> busy;
-    std::atomic<uint8_t> thread_finished;
+    std::atomic<uint8_t> busy;  // set while the output step mixes
     wave_device* device;
     wave_buffer* header;
-    std::thread thread;
+    worker* output;           // runs the output step while the song plays
     uint64_t played_bytes;     // device position widened past its 32-bit wrap
     uint32_t last_device_bytes;
 };
