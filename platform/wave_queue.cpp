@@ -14,8 +14,9 @@ void hand_back(wave_queue& q, wave_buffer* b)
 
 }  // namespace
 
-int wave_queue_prepare(wave_buffer* b)
+int wave_prepare(wave_device* d, wave_buffer* b)
 {
+    if (!wave_device_queue(d)) return WAVE_BAD_DEVICE;
     if (!b || (!b->data && b->bytes)) return WAVE_BAD_BUFFER;
     b->flags = (b->flags & WAVE_LOOP) | WAVE_PREPARED;
     b->next = nullptr;
@@ -102,6 +103,20 @@ void wave_queue_hand_back_all(wave_queue& q)
     q.loop_read = 0;
     q.loop_written.store(0, std::memory_order_relaxed);
     q.position.store(0, std::memory_order_release);
+}
+
+int wave_loop_written(wave_device* d, uint64_t bytes)
+{
+    wave_queue* q = wave_device_queue(d);
+    if (!q) return WAVE_BAD_DEVICE;
+    q->loop_written.store(bytes, std::memory_order_release);
+    return WAVE_OK;
+}
+
+uint32_t wave_position(wave_device* d)
+{
+    wave_queue* q = wave_device_queue(d);
+    return q ? q->position.load(std::memory_order_acquire) : 0;
 }
 
 uint64_t wave_frames_at(double seconds) { return static_cast<uint64_t>(std::floor(seconds * WAVE_RATE)); }

@@ -22,8 +22,11 @@ struct wave_queue {
     std::atomic<uint32_t> position{0};
 };
 
-// wave_prepare's work on a buffer of a valid device.
-int wave_queue_prepare(wave_buffer* b);
+// The device's queue, or null for a null device: each platform's device gives it, and the
+// calls that need nothing else (wave_prepare, wave_loop_written, wave_position) are made
+// once, over it.
+wave_queue* wave_device_queue(wave_device* device);
+
 // The checks of wave_write that need no lock.
 int wave_queue_check(const wave_buffer* b);
 // Lock. wave_unprepare's and wave_write's work.

@@ -107,11 +107,7 @@ wave_device* wave_open(wave_done_fn done, void* user, int* error)
     return d;
 }
 
-int wave_prepare(wave_device* d, wave_buffer* b)
-{
-    if (!d) return WAVE_BAD_DEVICE;
-    return wave_queue_prepare(b);
-}
+wave_queue* wave_device_queue(wave_device* d) { return d ? &d->queue : nullptr; }
 
 int wave_unprepare(wave_device* d, wave_buffer* b)
 {
@@ -124,19 +120,6 @@ int wave_write(wave_device* d, wave_buffer* b)
     if (!d) return WAVE_BAD_DEVICE;
     if (int error = wave_queue_check(b)) return error;
     return wave_queue_append(d->queue, b);
-}
-
-int wave_loop_written(wave_device* d, uint64_t bytes)
-{
-    if (!d) return WAVE_BAD_DEVICE;
-    d->queue.loop_written.store(bytes, std::memory_order_release);
-    return WAVE_OK;
-}
-
-uint32_t wave_position(wave_device* d)
-{
-    if (!d) return 0;
-    return d->queue.position.load(std::memory_order_acquire);
 }
 
 int wave_pause(wave_device* d)
