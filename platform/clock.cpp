@@ -1,8 +1,9 @@
 #include "platform/clock.h"
 
-#include <chrono>
-#include <thread>
+#include <cstddef>
 #include <vector>
+
+#include "platform/clock_system.h"
 
 namespace {
 struct FrameStep {
@@ -23,17 +24,13 @@ double clock_seconds()
 {
     // A product rather than a running sum, so that no rounding accumulates.
     if (clock_state.fixed_step > 0.0) return static_cast<double>(clock_state.fixed_frames) * clock_state.fixed_step;
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
+    return system_seconds();
 }
 
 void sleep_ms(int ms)
 {
     if (clock_state.fixed_step > 0.0) return;
-    if (ms <= 0)
-        std::this_thread::yield();
-    else
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    system_sleep_ms(ms);
 }
 
 void clock_set_fixed_step(double ms)

@@ -2,18 +2,14 @@
 
 #include <SDL.h>
 
-#include <algorithm>
-#include <atomic>
-#include <cmath>
 #include <condition_variable>
-#include <cstring>
-#include <deque>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/wave_queue.h"
 
 namespace {
 // A fixed-step run hands what it plays to SDL's queue; when fixed time runs ahead of the
@@ -27,17 +23,8 @@ struct wave_device {
     wave_done_fn done = nullptr;
     void* user = nullptr;
 
-    std::mutex lock;                       // guards the queue, the finished list, loop_read, paused
-    wave_buffer* head = nullptr;
-    wave_buffer* tail = nullptr;
-    std::deque<wave_buffer*> finished;     // waiting for their callback
-    uint64_t loop_read = 0;                // bytes of the looping buffer played, over all laps
-    // Bytes of the looping buffer its writer has finished, over all laps: stored by the writer
-    // after the bytes (release), loaded before any of them is copied (acquire).
-    std::atomic<uint64_t> loop_written{0};
-    // Bytes played: advanced after the bytes are copied out (release), so a writer that has
-    // loaded it (acquire) may overwrite everything below it.
-    std::atomic<uint32_t> position{0};
+    std::mutex lock;                       // guards the queue (but its atomics) and paused
+    wave_queue queue;
 
     std::condition_variable wake;          // notification thread: work to do
     std::condition_variable drained;       // reset and fixed step: callbacks delivered
@@ -53,48 +40,6 @@ struct wave_device {
     std::vector<Uint8> fixed_chunk;
 };
 
-static void take_finished(wave_device* d, wave_buffer* b)
-{
-    b->flags = (b->flags & ~WAVE_INQUEUE) | WAVE_DONE;
-    d->finished.push_back(b);
-}
-
-// Copies len bytes of the queue into stream, silence where it holds nothing playable, and
-// advances the position by what was copied. Returns whether a buffer finished. Caller holds
-// the lock.
-static bool play_into(wave_device* d, Uint8* stream, uint32_t len)
-{
-    bool any_finished = false;
-    uint32_t at = 0;
-    while (at < len && d->head) {
-        wave_buffer* b = d->head;
-        uint32_t n = std::min(len - at, b->bytes - b->done_bytes);
-        bool loop = b->flags & WAVE_LOOP;
-        if (loop) {
-            // Only what the writer has published; past it the device waits in silence.
-            uint64_t written = d->loop_written.load(std::memory_order_acquire);
-            uint64_t ready = written > d->loop_read ? written - d->loop_read : 0;
-            if (ready < n) n = static_cast<uint32_t>(ready);
-            if (n == 0) break;
-        }
-        std::memcpy(stream + at, static_cast<const Uint8*>(b->data) + b->done_bytes, n);
-        at += n;
-        b->done_bytes += n;
-        if (loop) {
-            d->loop_read += n;
-            if (b->done_bytes >= b->bytes) b->done_bytes = 0;
-        } else if (b->done_bytes >= b->bytes) {
-            d->head = b->next;
-            if (!d->head) d->tail = nullptr;
-            take_finished(d, b);
-            any_finished = true;
-        }
-    }
-    if (at < len) std::memset(stream + at, 0, len - at);
-    d->position.fetch_add(at, std::memory_order_release);
-    return any_finished;
-}
-
 // SDL's audio thread. Never calls back into the owner from here.
 static void audio_pull(void* userdata, Uint8* stream, int len)
 {
@@ -102,28 +47,26 @@ static void audio_pull(void* userdata, Uint8* stream, int len)
     bool any_finished;
     {
         std::lock_guard<std::mutex> guard(d->lock);
-        any_finished = play_into(d, stream, static_cast<uint32_t>(len));
+        any_finished = wave_queue_play(d->queue, stream, static_cast<uint32_t>(len));
     }
     if (any_finished) d->wake.notify_one();
 }
-
-static uint64_t frames_at(double seconds) { return static_cast<uint64_t>(std::floor(seconds * WAVE_RATE)); }
 
 // Fixed-step runs: plays the frames of the fixed time since the last presented frame.
 static void play_fixed_step(void* user)
 {
     wave_device* d = static_cast<wave_device*>(user);
     double now = clock_seconds();
-    uint64_t frames = frames_at(now) - frames_at(d->fixed_seen);
+    uint64_t frames = wave_frames_at(now) - wave_frames_at(d->fixed_seen);
     d->fixed_seen = now;
     std::unique_lock<std::mutex> guard(d->lock);
     if (d->paused || frames == 0) return;
     // Handed-back buffers are refilled and queued again first, as a sound card with time to
     // spare would find them: how fast the refills run cannot change what is played.
-    d->drained.wait(guard, [d] { return d->finished.empty() && d->delivering == 0; });
+    d->drained.wait(guard, [d] { return d->queue.finished.empty() && d->delivering == 0; });
     uint32_t bytes = static_cast<uint32_t>(frames * WAVE_FRAME_BYTES);
     d->fixed_chunk.resize(bytes);
-    bool any_finished = play_into(d, d->fixed_chunk.data(), bytes);
+    bool any_finished = wave_queue_play(d->queue, d->fixed_chunk.data(), bytes);
     guard.unlock();
     if (any_finished) d->wake.notify_one();
     if (SDL_GetQueuedAudioSize(d->id) < FIXED_QUEUE_LIMIT) SDL_QueueAudio(d->id, d->fixed_chunk.data(), bytes);
@@ -133,11 +76,11 @@ static void notify_loop(wave_device* d)
 {
     std::unique_lock<std::mutex> guard(d->lock);
     for (;;) {
-        d->wake.wait(guard, [d] { return d->quit || !d->finished.empty(); });
-        if (d->finished.empty() && d->quit) break;
-        while (!d->finished.empty()) {
-            wave_buffer* b = d->finished.front();
-            d->finished.pop_front();
+        d->wake.wait(guard, [d] { return d->quit || !d->queue.finished.empty(); });
+        if (d->queue.finished.empty() && d->quit) break;
+        while (!d->queue.finished.empty()) {
+            wave_buffer* b = d->queue.finished.front();
+            d->queue.finished.pop_front();
             ++d->delivering;
             guard.unlock();
             if (d->done) d->done(d, b, d->user);
@@ -196,61 +139,21 @@ wave_device* wave_open(wave_done_fn done, void* user, int* error)
     return d;
 }
 
-int wave_prepare(wave_device* d, wave_buffer* b)
-{
-    if (!d) return WAVE_BAD_DEVICE;
-    if (!b || (!b->data && b->bytes)) return WAVE_BAD_BUFFER;
-    b->flags = (b->flags & WAVE_LOOP) | WAVE_PREPARED;
-    b->next = nullptr;
-    b->done_bytes = 0;
-    return WAVE_OK;
-}
+wave_queue* wave_device_queue(wave_device* d) { return d ? &d->queue : nullptr; }
 
 int wave_unprepare(wave_device* d, wave_buffer* b)
 {
     if (!d) return WAVE_BAD_DEVICE;
-    if (!b) return WAVE_BAD_BUFFER;
     std::lock_guard<std::mutex> guard(d->lock);
-    if (b->flags & WAVE_INQUEUE) return WAVE_STILL_PLAYING;
-    b->flags &= ~WAVE_PREPARED;
-    return WAVE_OK;
+    return wave_queue_unprepare(b);
 }
 
 int wave_write(wave_device* d, wave_buffer* b)
 {
     if (!d) return WAVE_BAD_DEVICE;
-    if (!b || (!b->data && b->bytes)) return WAVE_BAD_BUFFER;
-    if (!(b->flags & WAVE_PREPARED)) return WAVE_UNPREPARED;
-    // Whole frames only, so that the two channels never swap.
-    if (b->bytes % WAVE_FRAME_BYTES) return WAVE_BAD_BUFFER;
+    if (int error = wave_queue_check(b)) return error;
     std::lock_guard<std::mutex> guard(d->lock);
-    if (b->flags & WAVE_INQUEUE) return WAVE_STILL_PLAYING;
-    b->flags = (b->flags & ~WAVE_DONE) | WAVE_INQUEUE;
-    b->next = nullptr;
-    b->done_bytes = 0;
-    if (b->flags & WAVE_LOOP) {
-        d->loop_read = 0;
-        d->loop_written.store(b->bytes, std::memory_order_release);
-    }
-    if (d->tail)
-        d->tail->next = b;
-    else
-        d->head = b;
-    d->tail = b;
-    return WAVE_OK;
-}
-
-int wave_loop_written(wave_device* d, uint64_t bytes)
-{
-    if (!d) return WAVE_BAD_DEVICE;
-    d->loop_written.store(bytes, std::memory_order_release);
-    return WAVE_OK;
-}
-
-uint32_t wave_position(wave_device* d)
-{
-    if (!d) return 0;
-    return d->position.load(std::memory_order_acquire);
+    return wave_queue_append(d->queue, b);
 }
 
 int wave_pause(wave_device* d)
@@ -281,16 +184,8 @@ int wave_reset(wave_device* d)
     // Holding SDL's device lock keeps the audio thread out while the queue empties.
     SDL_LockAudioDevice(d->id);
     {
-        std::unique_lock<std::mutex> guard(d->lock);
-        for (wave_buffer* b = d->head; b;) {
-            wave_buffer* next = b->next;
-            take_finished(d, b);
-            b = next;
-        }
-        d->head = d->tail = nullptr;
-        d->loop_read = 0;
-        d->loop_written.store(0, std::memory_order_relaxed);
-        d->position.store(0, std::memory_order_release);
+        std::lock_guard<std::mutex> guard(d->lock);
+        wave_queue_hand_back_all(d->queue);
     }
     SDL_UnlockAudioDevice(d->id);
     if (d->fixed) SDL_ClearQueuedAudio(d->id);
@@ -298,7 +193,7 @@ int wave_reset(wave_device* d)
     // A reset from inside a completion callback cannot wait for itself.
     if (std::this_thread::get_id() != d->notifier_id) {
         std::unique_lock<std::mutex> guard(d->lock);
-        d->drained.wait(guard, [d] { return d->finished.empty() && d->delivering == 0; });
+        d->drained.wait(guard, [d] { return d->queue.finished.empty() && d->delivering == 0; });
     }
     return WAVE_OK;
 }
@@ -319,17 +214,4 @@ int wave_close(wave_device* d)
     delete d;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return WAVE_OK;
-}
-
-const char* wave_error_text(int code)
-{
-    switch (code) {
-    case WAVE_OK: return "The operation completed successfully.";
-    case WAVE_BAD_DEVICE: return "The audio device handle is invalid.";
-    case WAVE_NO_DEVICE: return "No audio output device is available.";
-    case WAVE_BAD_BUFFER: return "The audio buffer is invalid.";
-    case WAVE_UNPREPARED: return "The audio buffer has not been prepared.";
-    case WAVE_STILL_PLAYING: return "The audio buffer is still playing.";
-    default: return "Unknown audio device error.";
-    }
 }
