@@ -86,51 +86,107 @@ const xm_frame_loops sse2_loops = {mix_constant_sse2, mix_ramp_sse2, convert_sse
 
 // ---- AVX2: eight frames a pass, positions kept as 32-bit halves in lanes ----
 
+// Interpolated values of eight frames from their sample values a, b (as
+// floats) and the fractions of their positions.
+__attribute__((target("avx2"))) inline __m256 interpolate_avx2(__m256 a, __m256 b, __m256i fractions) {
+    __m256 x = _mm256_cvtepi32_ps(_mm256_srli_epi32(fractions, 1));
+    return _mm256_add_ps(a, _mm256_mul_ps(_mm256_mul_ps(_mm256_sub_ps(b, a), x), _mm256_set1_ps(kFractionScale)));
+}
+
+// Adds eight frames' values, each into its frame's left and right slot, scaled
+// by the gains of frames 0-3 (g0) and 4-7 (g1). Only the first `lanes` frames
+// are written when mask is set.
+template <bool kMasked>
+__attribute__((target("avx2"))) inline void add_frames_avx2(float* o, __m256 s, __m256 g0, __m256 g1, __m256i mask0,
+                                                            __m256i mask1) {
+    __m256 lo = _mm256_unpacklo_ps(s, s), hi = _mm256_unpackhi_ps(s, s);
+    __m256 s0 = _mm256_permute2f128_ps(lo, hi, 0x20), s1 = _mm256_permute2f128_ps(lo, hi, 0x31);
+    if (kMasked) {
+        _mm256_maskstore_ps(o, mask0, _mm256_add_ps(_mm256_maskload_ps(o, mask0), _mm256_mul_ps(s0, g0)));
+        _mm256_maskstore_ps(o + 8, mask1, _mm256_add_ps(_mm256_maskload_ps(o + 8, mask1), _mm256_mul_ps(s1, g1)));
+    } else {
+        _mm256_storeu_ps(o, _mm256_add_ps(_mm256_loadu_ps(o), _mm256_mul_ps(s0, g0)));
+        _mm256_storeu_ps(o + 8, _mm256_add_ps(_mm256_loadu_ps(o + 8), _mm256_mul_ps(s1, g1)));
+    }
+}
+
+// Moves the lanes' positions on by eight steps: the fractions add, and a
+// fraction that wrapped carries one into its whole part.
+__attribute__((target("avx2"))) inline void advance_avx2(__m256i& whole, __m256i& fraction, __m256i step_whole,
+                                                         __m256i step_fraction) {
+    const __m256i sign = _mm256_set1_epi32(INT32_MIN);  // unsigned compare as signed
+    __m256i next = _mm256_add_epi32(fraction, step_fraction);
+    __m256i carry = _mm256_cmpgt_epi32(_mm256_xor_si256(fraction, sign), _mm256_xor_si256(next, sign));
+    whole = _mm256_sub_epi32(_mm256_add_epi32(whole, step_whole), carry);
+    fraction = next;
+}
+
 template <bool kRamp>
 __attribute__((target("avx2"))) int64_t mix_avx2(const int16_t* d, float* out, int m, int64_t pos, int64_t step,
                                                  float lg, float rg, const float* gains) {
-    uint64_t p = static_cast<uint64_t>(pos), u = static_cast<uint64_t>(step);
-    int i = 0;
-    if (m >= 8) {
-        // Lane j holds the position of frame i + j: whole part and fraction;
-        // a pass adds eight steps, carrying from the fraction into the whole.
-        alignas(32) int32_t whole[8], fraction[8];
-        for (int j = 0; j < 8; ++j) {
-            uint64_t q = p + static_cast<uint64_t>(j) * u;
-            whole[j] = static_cast<int32_t>(q >> 32);
-            fraction[j] = static_cast<int32_t>(q);
-        }
-        __m256i w = _mm256_load_si256(reinterpret_cast<const __m256i*>(whole));
-        __m256i f = _mm256_load_si256(reinterpret_cast<const __m256i*>(fraction));
-        const uint64_t u8 = 8 * u;
-        const __m256i step_whole = _mm256_set1_epi32(static_cast<int32_t>(u8 >> 32));
-        const __m256i step_fraction = _mm256_set1_epi32(static_cast<int32_t>(u8));
-        const __m256i sign = _mm256_set1_epi32(INT32_MIN);
-        const __m256 scale = _mm256_set1_ps(kFractionScale);
-        const __m256 g = _mm256_setr_ps(lg, rg, lg, rg, lg, rg, lg, rg);
-        for (; i + 8 <= m; i += 8) {
-            // Samples stay below 2^30 values, so the whole parts index as signed.
-            __m256i pairs = _mm256_i32gather_epi32(reinterpret_cast<const int*>(d), w, 2);
-            __m256 a = _mm256_cvtepi32_ps(_mm256_srai_epi32(_mm256_slli_epi32(pairs, 16), 16));
-            __m256 b = _mm256_cvtepi32_ps(_mm256_srai_epi32(pairs, 16));
-            __m256 x = _mm256_cvtepi32_ps(_mm256_srli_epi32(f, 1));
-            __m256 s = _mm256_add_ps(a, _mm256_mul_ps(_mm256_mul_ps(_mm256_sub_ps(b, a), x), scale));
-            // Frames 0-3 and 4-7, each value in its frame's left and right slot.
-            __m256 lo = _mm256_unpacklo_ps(s, s), hi = _mm256_unpackhi_ps(s, s);
-            __m256 s0123 = _mm256_permute2f128_ps(lo, hi, 0x20), s4567 = _mm256_permute2f128_ps(lo, hi, 0x31);
-            __m256 g0123 = kRamp ? _mm256_loadu_ps(gains + 2 * i) : g;
-            __m256 g4567 = kRamp ? _mm256_loadu_ps(gains + 2 * i + 8) : g;
-            float* o = out + 2 * i;
-            _mm256_storeu_ps(o, _mm256_add_ps(_mm256_loadu_ps(o), _mm256_mul_ps(s0123, g0123)));
-            _mm256_storeu_ps(o + 8, _mm256_add_ps(_mm256_loadu_ps(o + 8), _mm256_mul_ps(s4567, g4567)));
-            __m256i next = _mm256_add_epi32(f, step_fraction);
-            __m256i carry = _mm256_cmpgt_epi32(_mm256_xor_si256(f, sign), _mm256_xor_si256(next, sign));
-            w = _mm256_sub_epi32(_mm256_add_epi32(w, step_whole), carry);
-            f = next;
-        }
-        p += static_cast<uint64_t>(i) * u;
+    constexpr int64_t kOneFrame = int64_t{1} << 32;
+    if (m < 8 && (step > kOneFrame || step < -kOneFrame)) {
+        if (kRamp) return mix_sse2<true>(d, out, m, pos, step, 0, 0, gains);
+        return mix_sse2<false>(d, out, m, pos, step, lg, rg, nullptr);
     }
-    pos = static_cast<int64_t>(p);
+    uint64_t p = static_cast<uint64_t>(pos), u = static_cast<uint64_t>(step);
+    // Lane j holds the position of frame i + j: whole part and fraction; a
+    // pass adds eight steps, carrying from the fraction into the whole part.
+    alignas(32) int32_t whole[8], fraction[8];
+    for (int j = 0; j < 8; ++j) {
+        uint64_t q = p + static_cast<uint64_t>(j) * u;
+        whole[j] = static_cast<int32_t>(q >> 32);
+        fraction[j] = static_cast<int32_t>(q);
+    }
+    __m256i w = _mm256_load_si256(reinterpret_cast<const __m256i*>(whole));
+    __m256i f = _mm256_load_si256(reinterpret_cast<const __m256i*>(fraction));
+    const uint64_t u8 = 8 * u;
+    const __m256i step_whole = _mm256_set1_epi32(static_cast<int32_t>(u8 >> 32));
+    const __m256i step_fraction = _mm256_set1_epi32(static_cast<int32_t>(u8));
+    const __m256 g = _mm256_setr_ps(lg, rg, lg, rg, lg, rg, lg, rg);
+    int i = 0;
+    if (step <= kOneFrame && step >= -kOneFrame) {
+        // At most one sample a frame: the eight frames of a pass read from a
+        // window of nine values starting at the lowest whole part, which
+        // stays within the spare values behind every sample.
+        const __m256i slots = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+        for (; i < m; i += 8, p += u8) {
+            int lanes = m - i < 8 ? m - i : 8;
+            uint64_t lowest = step < 0 ? p + static_cast<uint64_t>(lanes - 1) * u : p;
+            const int16_t* window = d + (lowest >> 32);
+            __m256 values = _mm256_cvtepi32_ps(
+                _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(window))));
+            __m256 next_values = _mm256_cvtepi32_ps(
+                _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 1))));
+            __m256i slot = _mm256_sub_epi32(w, _mm256_set1_epi32(static_cast<int32_t>(lowest >> 32)));
+            __m256 s = interpolate_avx2(_mm256_permutevar8x32_ps(values, slot),
+                                        _mm256_permutevar8x32_ps(next_values, slot), f);
+            if (lanes == 8) {
+                __m256 g0 = kRamp ? _mm256_loadu_ps(gains + 2 * i) : g;
+                __m256 g1 = kRamp ? _mm256_loadu_ps(gains + 2 * i + 8) : g;
+                add_frames_avx2<false>(out + 2 * i, s, g0, g1, slot, slot);
+            } else {
+                __m256i mask0 = _mm256_cmpgt_epi32(_mm256_set1_epi32(2 * lanes), slots);
+                __m256i mask1 = _mm256_cmpgt_epi32(_mm256_set1_epi32(2 * lanes - 8), slots);
+                __m256 g0 = kRamp ? _mm256_maskload_ps(gains + 2 * i, mask0) : g;
+                __m256 g1 = kRamp ? _mm256_maskload_ps(gains + 2 * i + 8, mask1) : g;
+                add_frames_avx2<true>(out + 2 * i, s, g0, g1, mask0, mask1);
+            }
+            advance_avx2(w, f, step_whole, step_fraction);
+        }
+        return static_cast<int64_t>(static_cast<uint64_t>(pos) + static_cast<uint64_t>(m) * u);
+    }
+    for (; i + 8 <= m; i += 8) {
+        // Samples stay below 2^30 values, so the whole parts index as signed.
+        __m256i pairs = _mm256_i32gather_epi32(reinterpret_cast<const int*>(d), w, 2);
+        __m256 a = _mm256_cvtepi32_ps(_mm256_srai_epi32(_mm256_slli_epi32(pairs, 16), 16));
+        __m256 b = _mm256_cvtepi32_ps(_mm256_srai_epi32(pairs, 16));
+        __m256 g0 = kRamp ? _mm256_loadu_ps(gains + 2 * i) : g;
+        __m256 g1 = kRamp ? _mm256_loadu_ps(gains + 2 * i + 8) : g;
+        add_frames_avx2<false>(out + 2 * i, interpolate_avx2(a, b, f), g0, g1, w, w);
+        advance_avx2(w, f, step_whole, step_fraction);
+    }
+    pos = static_cast<int64_t>(p + static_cast<uint64_t>(i) * u);
     if (kRamp) return mix_sse2<true>(d, out + 2 * i, m - i, pos, step, 0, 0, gains + 2 * i);
     return mix_sse2<false>(d, out + 2 * i, m - i, pos, step, lg, rg, nullptr);
 }
