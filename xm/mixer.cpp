@@ -83,12 +83,37 @@ int64_t fold_pingpong(mix_voice* v, int64_t start, int64_t length, int64_t pos) 
     return place < length ? start + place : start + 2 * length - 1 - place;
 }
 
+// Frames until the voice reaches its loop boundary or sample end, exact when
+// that is at most `within` frames; farther boundaries give within + 1,
+// decided by a multiplication instead of the division.
+uint64_t frames_to_boundary(const mix_voice* v, uint64_t within) {
+    const xm_sample* s = v->sample;
+    uint64_t pos = fixed_position(v);
+    uint64_t step = fixed_step(v);
+    if (step == 0) step = kZeroStepReplacement;
+    uint64_t reach;  // distance covered by `within` frames; none when it overflows
+    bool bounded = !__builtin_mul_overflow(step, within, &reach);
+    if (v->direction == 2) {
+        // Frames until the position falls below the loop start.
+        uint64_t start = static_cast<uint64_t>(s->loop_start) << 32;
+        if (pos < start) return 0;
+        if (bounded && pos - start >= reach) return within + 1;
+        return (pos - start) / step + 1;
+    }
+    uint64_t end = static_cast<uint64_t>(s->loop_start + s->loop_length) << 32;
+    if (pos > end) end = static_cast<uint64_t>(s->length) << 32;
+    if (pos >= end) return 0;
+    uint64_t distance = end - pos;
+    if (bounded && distance > reach) return within + 1;
+    return distance / step + (distance % step != 0);
+}
+
 void mix_voice_frames(const xm_frame_loops& loops, mix_voice* v, float* out, int n) {
     const xm_sample* s = v->sample;
     int todo = n;
     while (todo > 0 && v->sample) {
         int m = todo;
-        uint64_t k = xm_frames_to_boundary(v);
+        uint64_t k = frames_to_boundary(v, static_cast<uint64_t>(m));
         bool boundary = k <= static_cast<uint64_t>(m);
         if (boundary) m = static_cast<int>(k);
 
@@ -141,7 +166,8 @@ void mix_voice_frames(const xm_frame_loops& loops, mix_voice* v, float* out, int
             int64_t end = static_cast<int64_t>(s->loop_start + s->loop_length) << 32;
             int64_t length = static_cast<int64_t>(s->loop_length) << 32;
             if (s->loop_mode == XM_LOOP_FORWARD) {
-                if (pos >= end) pos = start + (pos - start) % length;
+                // Mostly less than one loop past the end: a subtraction does.
+                if (pos >= end) pos = pos - end < length ? pos - length : start + (pos - start) % length;
             } else if (s->loop_mode == XM_LOOP_PINGPONG) {
                 pos = fold_pingpong(v, start, length, pos);
             } else {
@@ -172,23 +198,7 @@ const xm_frame_loops* xm_path_loops(xm_mix_path path) {
     return best;
 }
 
-uint64_t xm_frames_to_boundary(const mix_voice* v) {
-    const xm_sample* s = v->sample;
-    uint64_t pos = fixed_position(v);
-    uint64_t step = fixed_step(v);
-    if (step == 0) step = kZeroStepReplacement;
-    if (v->direction == 2) {
-        // Frames until the position falls below the loop start.
-        uint64_t start = static_cast<uint64_t>(s->loop_start) << 32;
-        if (pos < start) return 0;
-        return (pos - start) / step + 1;
-    }
-    uint64_t end = static_cast<uint64_t>(s->loop_start + s->loop_length) << 32;
-    if (pos > end) end = static_cast<uint64_t>(s->length) << 32;
-    if (pos >= end) return 0;
-    uint64_t distance = end - pos;
-    return distance / step + (distance % step != 0);
-}
+uint64_t xm_frames_to_boundary(const mix_voice* v) { return frames_to_boundary(v, UINT64_MAX); }
 
 void xm_clear_voices() {
     memset(xm_mixer.voices, 0, sizeof xm_mixer.voices);
