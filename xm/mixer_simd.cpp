@@ -93,14 +93,17 @@ __attribute__((target("avx2"))) inline __m256 interpolate_avx2(__m256 a, __m256 
     return _mm256_add_ps(a, _mm256_mul_ps(_mm256_mul_ps(_mm256_sub_ps(b, a), x), _mm256_set1_ps(kFractionScale)));
 }
 
-// Adds eight frames' values, each into its frame's left and right slot, scaled
-// by the gains of frames 0-3 (g0) and 4-7 (g1). Only the first `lanes` frames
-// are written when mask is set.
+// The frame each lane holds. In this order the values of frames 0-3 and 4-7,
+// doubled into left and right slots, come out of one unpack each.
+constexpr int kLaneFrame[8] = {0, 1, 4, 5, 2, 3, 6, 7};
+
+// Adds eight frames' values (lanes in kLaneFrame order), each into its frame's
+// left and right slot, scaled by the gains of frames 0-3 (g0) and 4-7 (g1).
+// With kMasked only the slots that mask0 and mask1 select are touched.
 template <bool kMasked>
 __attribute__((target("avx2"))) inline void add_frames_avx2(float* o, __m256 s, __m256 g0, __m256 g1, __m256i mask0,
                                                             __m256i mask1) {
-    __m256 lo = _mm256_unpacklo_ps(s, s), hi = _mm256_unpackhi_ps(s, s);
-    __m256 s0 = _mm256_permute2f128_ps(lo, hi, 0x20), s1 = _mm256_permute2f128_ps(lo, hi, 0x31);
+    __m256 s0 = _mm256_unpacklo_ps(s, s), s1 = _mm256_unpackhi_ps(s, s);
     if (kMasked) {
         _mm256_maskstore_ps(o, mask0, _mm256_add_ps(_mm256_maskload_ps(o, mask0), _mm256_mul_ps(s0, g0)));
         _mm256_maskstore_ps(o + 8, mask1, _mm256_add_ps(_mm256_maskload_ps(o + 8, mask1), _mm256_mul_ps(s1, g1)));
@@ -121,20 +124,35 @@ __attribute__((target("avx2"))) inline void advance_avx2(__m256i& whole, __m256i
     fraction = next;
 }
 
+// Interpolated values of a pass that moves at most one sample a frame: its
+// frames read from a window of nine values starting at whole part `lowest`,
+// which stays within the spare values behind every sample.
+__attribute__((target("avx2"))) inline __m256 window_values_avx2(const int16_t* d, uint32_t lowest, __m256i whole,
+                                                                 __m256i fraction) {
+    const int16_t* window = d + lowest;
+    __m256 values = _mm256_cvtepi32_ps(_mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(window))));
+    __m256 next_values =
+        _mm256_cvtepi32_ps(_mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 1))));
+    __m256i slot = _mm256_sub_epi32(whole, _mm256_set1_epi32(static_cast<int32_t>(lowest)));
+    return interpolate_avx2(_mm256_permutevar8x32_ps(values, slot), _mm256_permutevar8x32_ps(next_values, slot),
+                            fraction);
+}
+
 template <bool kRamp>
 __attribute__((target("avx2"))) int64_t mix_avx2(const int16_t* d, float* out, int m, int64_t pos, int64_t step,
                                                  float lg, float rg, const float* gains) {
     constexpr int64_t kOneFrame = int64_t{1} << 32;
-    if (m < 8 && (step > kOneFrame || step < -kOneFrame)) {
+    const bool near = step <= kOneFrame && step >= -kOneFrame;
+    if (m < 8 && !near) {
         if (kRamp) return mix_sse2<true>(d, out, m, pos, step, 0, 0, gains);
         return mix_sse2<false>(d, out, m, pos, step, lg, rg, nullptr);
     }
     uint64_t p = static_cast<uint64_t>(pos), u = static_cast<uint64_t>(step);
-    // Lane j holds the position of frame i + j: whole part and fraction; a
+    // Each lane holds the position of its frame as whole part and fraction; a
     // pass adds eight steps, carrying from the fraction into the whole part.
     alignas(32) int32_t whole[8], fraction[8];
     for (int j = 0; j < 8; ++j) {
-        uint64_t q = p + static_cast<uint64_t>(j) * u;
+        uint64_t q = p + static_cast<uint64_t>(kLaneFrame[j]) * u;
         whole[j] = static_cast<int32_t>(q >> 32);
         fraction[j] = static_cast<int32_t>(q);
     }
@@ -145,34 +163,29 @@ __attribute__((target("avx2"))) int64_t mix_avx2(const int16_t* d, float* out, i
     const __m256i step_fraction = _mm256_set1_epi32(static_cast<int32_t>(u8));
     const __m256 g = _mm256_setr_ps(lg, rg, lg, rg, lg, rg, lg, rg);
     int i = 0;
-    if (step <= kOneFrame && step >= -kOneFrame) {
-        // At most one sample a frame: the eight frames of a pass read from a
-        // window of nine values starting at the lowest whole part, which
-        // stays within the spare values behind every sample.
-        const __m256i slots = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-        for (; i < m; i += 8, p += u8) {
-            int lanes = m - i < 8 ? m - i : 8;
-            uint64_t lowest = step < 0 ? p + static_cast<uint64_t>(lanes - 1) * u : p;
-            const int16_t* window = d + (lowest >> 32);
-            __m256 values = _mm256_cvtepi32_ps(
-                _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(window))));
-            __m256 next_values = _mm256_cvtepi32_ps(
-                _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(window + 1))));
-            __m256i slot = _mm256_sub_epi32(w, _mm256_set1_epi32(static_cast<int32_t>(lowest >> 32)));
-            __m256 s = interpolate_avx2(_mm256_permutevar8x32_ps(values, slot),
-                                        _mm256_permutevar8x32_ps(next_values, slot), f);
-            if (lanes == 8) {
-                __m256 g0 = kRamp ? _mm256_loadu_ps(gains + 2 * i) : g;
-                __m256 g1 = kRamp ? _mm256_loadu_ps(gains + 2 * i + 8) : g;
-                add_frames_avx2<false>(out + 2 * i, s, g0, g1, slot, slot);
-            } else {
-                __m256i mask0 = _mm256_cmpgt_epi32(_mm256_set1_epi32(2 * lanes), slots);
-                __m256i mask1 = _mm256_cmpgt_epi32(_mm256_set1_epi32(2 * lanes - 8), slots);
-                __m256 g0 = kRamp ? _mm256_maskload_ps(gains + 2 * i, mask0) : g;
-                __m256 g1 = kRamp ? _mm256_maskload_ps(gains + 2 * i + 8, mask1) : g;
-                add_frames_avx2<true>(out + 2 * i, s, g0, g1, mask0, mask1);
-            }
+    if (near) {
+        // The lowest position of a pass is its first frame's, or its last
+        // one's when the voice moves backward.
+        const uint64_t to_lowest = step < 0 ? 7 * u : 0;
+        for (; i + 8 <= m; i += 8, p += u8) {
+            __m256 s = window_values_avx2(d, static_cast<uint32_t>((p + to_lowest) >> 32), w, f);
+            __m256 g0 = kRamp ? _mm256_loadu_ps(gains + 2 * i) : g;
+            __m256 g1 = kRamp ? _mm256_loadu_ps(gains + 2 * i + 8) : g;
+            add_frames_avx2<false>(out + 2 * i, s, g0, g1, w, w);
             advance_avx2(w, f, step_whole, step_fraction);
+        }
+        if (i < m) {
+            // The last frames: the lanes past them compute values from
+            // wherever their positions point into the window, never stored.
+            int lanes = m - i;
+            uint64_t lowest = step < 0 ? p + static_cast<uint64_t>(lanes - 1) * u : p;
+            __m256 s = window_values_avx2(d, static_cast<uint32_t>(lowest >> 32), w, f);
+            const __m256i slots = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+            __m256i mask0 = _mm256_cmpgt_epi32(_mm256_set1_epi32(2 * lanes), slots);
+            __m256i mask1 = _mm256_cmpgt_epi32(_mm256_set1_epi32(2 * lanes - 8), slots);
+            __m256 g0 = kRamp ? _mm256_maskload_ps(gains + 2 * i, mask0) : g;
+            __m256 g1 = kRamp ? _mm256_maskload_ps(gains + 2 * i + 8, mask1) : g;
+            add_frames_avx2<true>(out + 2 * i, s, g0, g1, mask0, mask1);
         }
         return static_cast<int64_t>(static_cast<uint64_t>(pos) + static_cast<uint64_t>(m) * u);
     }
