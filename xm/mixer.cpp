@@ -21,12 +21,16 @@ uint64_t fixed_step(const mix_voice* v) { return static_cast<uint64_t>(v->step_i
 
 // The plain frame loops; the vector loops in mixer_simd.cpp compute the same
 // values in the same order.
+float interpolate(const int16_t* d, int64_t pos) {
+    uint64_t p = static_cast<uint64_t>(pos);
+    uint32_t whole = static_cast<uint32_t>(p >> 32);
+    float a = d[whole], b = d[whole + 1];
+    return a + (b - a) * static_cast<float>(static_cast<uint32_t>(p) >> 1) * kFractionScale;
+}
+
 int64_t mix_frames(const int16_t* d, float* out, int m, int64_t pos, int64_t step, float lg, float rg) {
     for (int i = 0; i < m; ++i) {
-        uint64_t p = static_cast<uint64_t>(pos);
-        uint32_t whole = static_cast<uint32_t>(p >> 32);
-        float a = d[whole], b = d[whole + 1];
-        float s = a + (b - a) * static_cast<float>(static_cast<uint32_t>(p) >> 1) * kFractionScale;
+        float s = interpolate(d, pos);
         out[2 * i] += s * lg;
         out[2 * i + 1] += s * rg;
         pos += step;
@@ -36,10 +40,7 @@ int64_t mix_frames(const int16_t* d, float* out, int m, int64_t pos, int64_t ste
 
 int64_t mix_frames_ramp(const int16_t* d, float* out, int m, int64_t pos, int64_t step, const float* gains) {
     for (int i = 0; i < m; ++i) {
-        uint64_t p = static_cast<uint64_t>(pos);
-        uint32_t whole = static_cast<uint32_t>(p >> 32);
-        float a = d[whole], b = d[whole + 1];
-        float s = a + (b - a) * static_cast<float>(static_cast<uint32_t>(p) >> 1) * kFractionScale;
+        float s = interpolate(d, pos);
         out[2 * i] += s * gains[2 * i];
         out[2 * i + 1] += s * gains[2 * i + 1];
         pos += step;
