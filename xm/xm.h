@@ -249,8 +249,8 @@ struct xm_engine_state {
 struct worker;
 
 // Which frame loops the mixer runs. Every path makes the same samples bit for
-// bit; XM_MIX_BEST takes the fastest one the CPU has, the others are for tests
-// and measurements.
+// bit; XM_MIX_BEST takes the fastest one the CPU has, the others force one
+// path for the tests that compare them.
 enum xm_mix_path : uint8_t { XM_MIX_BEST, XM_MIX_SCALAR, XM_MIX_SSE2, XM_MIX_AVX2 };
 
 struct xm_mixer_state {
