@@ -132,13 +132,19 @@ class Token:
 
 
 def lex(text):
-    """Tokens of a C++ source without comments and preprocessor lines; strings and character
-    literals stay as single tokens so that nothing inside them is ever mutated."""
+    """Tokens of a C++ source without comments, preprocessor lines and the code of #else
+    branches; strings and character literals stay single tokens, so nothing inside them is
+    ever mutated."""
     tokens = []
     i, n, line, line_start = 0, len(text), 1, 0
     line_begins = True
+    # One flag per open #if: inside an #else or #elif branch. The first branch is taken as
+    # the one this machine builds (as for `#if defined(__x86_64__)`).
+    branches = []
 
     def add(kind, start, end):
+        if any(branches):
+            return
         before = start == line_start or text[start - 1] in " \t"
         after = end >= n or text[end] in " \t\r\n"
         tokens.append(Token(kind, text[start:end], line, start - line_start, end - line_start, before, after))
@@ -155,6 +161,13 @@ def lex(text):
             i += 1
             continue
         if c == "#" and line_begins:
+            directive = re.match(r"#\s*(\w*)", text[i:i + 40]).group(1)
+            if directive.startswith("if"):
+                branches.append(False)
+            elif directive in ("else", "elif") and branches:
+                branches[-1] = True
+            elif directive == "endif" and branches:
+                branches.pop()
             while i < n and text[i] != "\n":
                 if text[i] == "\\" and i + 1 < n and text[i + 1] == "\n":
                     i += 2
