@@ -282,9 +282,9 @@ template <int SZ> CORE_INLINE uint32_t do_sub(core_t& c, uint32_t s, uint32_t d)
 template <int SZ> CORE_INLINE uint32_t do_subx(core_t& c, uint32_t s, uint32_t d) { return sub_op<SZ, true>(c, s, d, c.xflag); }
 template <int SZ> CORE_INLINE void do_cmp(core_t& c, uint32_t s, uint32_t d) { sub_op<SZ, false>(c, s, d, 0); }
 
-// Condition codes: one 16-bit set per condition over the NZVC nibble.
-constexpr bool cond_eval(int cc, int f) {
-  const bool C = f & 1, V = f & 2, Z = f & 4, N = f & 8;
+// Condition cc (0 T, 1 F, 2 HI, 3 LS, 4 CC, 5 CS, 6 NE, 7 EQ, 8 VC, 9 VS,
+// 10 PL, 11 MI, 12 GE, 13 LT, 14 GT, 15 LE) over the four flags.
+constexpr bool cond_eval(int cc, bool N, bool Z, bool V, bool C) {
   switch (cc) {
     case 0: return true;
     case 1: return false;
@@ -304,11 +304,19 @@ constexpr bool cond_eval(int cc, int f) {
     default: return Z || N != V;
   }
 }
+
+// A condition known at compile time reads only the flags it needs.
+template <int CC> CORE_INLINE bool cond(const core_t& c) {
+  return cond_eval(CC, int32_t(c.nflag) < 0, c.zflag == 0, c.vcflag & SR_V, c.vcflag & SR_C);
+}
+
+// A condition chosen at run time: one 16-bit set per condition over the
+// NZVC nibble.
 constexpr std::array<uint16_t, 16> make_cond_table() {
   std::array<uint16_t, 16> t{};
   for (int cc = 0; cc < 16; ++cc)
     for (int f = 0; f < 16; ++f)
-      if (cond_eval(cc, f)) t[cc] |= uint16_t(1u << f);
+      if (cond_eval(cc, f & SR_N, f & SR_Z, f & SR_V, f & SR_C)) t[cc] |= uint16_t(1u << f);
   return t;
 }
 constexpr std::array<uint16_t, 16> COND = make_cond_table();
@@ -662,22 +670,22 @@ template <int OPM, int M> CORE_INLINE void line4(core_t& c, int rx, int ry) {
 
 // ------------------------------------------------------------ line 5
 
-// 0101 cccc 11MM Mrrr  Scc <ea>;  0101 cccc 1100 1rrr  DBcc Dr,disp
+// 0101 cccc 1100 1rrr  DBcc Dr,disp
+template <int CC> CORE_INLINE void dbcc(core_t& c, int r) {
+  const uint32_t base = c.pc;
+  const uint32_t disp = sext16(fetch16(c));
+  if (cond<CC>(c)) return;
+  const uint32_t w = (D(c, r) - 1) & 0xFFFF;
+  D(c, r) = merge<2>(D(c, r), w);
+  if (w != 0xFFFF) c.pc = base + disp;
+}
+
+// 0101 cccc 11MM Mrrr  Scc <ea>
 // 0101 qqqk ssMM Mrrr  ADDQ (k 0) / SUBQ (k 1) #q,<ea>
 template <int OPM, int M> CORE_INLINE void line5(core_t& c, int rx, int ry) {
   if constexpr ((OPM & 3) == 3) {
-    const int cc = (rx << 1) | (OPM >> 2);
-    if constexpr (M == 1) {
-      const uint32_t base = c.pc;
-      const uint32_t disp = sext16(fetch16(c));
-      if (test_cc(c, cc)) return;
-      const uint32_t w = (D(c, ry) - 1) & 0xFFFF;
-      D(c, ry) = merge<2>(D(c, ry), w);
-      if (w != 0xFFFF) c.pc = base + disp;
-    } else {
-      if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
-      dst_write<1, M>(c, ry, test_cc(c, cc) ? 0xFF : 0);
-    }
+    if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
+    dst_write<1, M>(c, ry, test_cc(c, (rx << 1) | (OPM >> 2)) ? 0xFF : 0);
   } else {
     constexpr int SZ = 1 << (OPM & 3);
     const uint32_t q = rx ? rx : 8;
@@ -695,16 +703,15 @@ template <int OPM, int M> CORE_INLINE void line5(core_t& c, int rx, int ry) {
 
 // ------------------------------------------------------------ lines 6, 7
 
-// 0110 cccc dddd dddd  Bcc (cccc 0000 BRA, 0001 BSR); disp 0 takes a word
-template <int OPM, int M> CORE_INLINE void line6(core_t& c, int rx, int ry) {
-  const int cc = (rx << 1) | (OPM >> 2);
+// 0110 cccc dddd dddd  Bcc (cccc 0000 BRA, 0001 BSR); a zero byte
+// displacement means a word follows (WORD)
+template <int CC, bool WORD> CORE_INLINE void branch(core_t& c, uint32_t op) {
   const uint32_t base = c.pc;
-  uint32_t disp = sext8(uint32_t(((OPM & 3) << 6) | (M << 3) | ry));
-  if (disp == 0) disp = sext16(fetch16(c));
-  if (cc == 1) {
+  const uint32_t disp = WORD ? sext16(fetch16(c)) : sext8(op);
+  if constexpr (CC == 1) {
     push32(c, c.pc);
     c.pc = base + disp;
-  } else if (test_cc(c, cc)) {
+  } else if (cond<CC>(c)) {
     c.pc = base + disp;
   }
 }
@@ -977,19 +984,26 @@ template <int OPM, int M> CORE_INLINE void lineE(core_t& c, int rx, int ry) {
 
 // ------------------------------------------------------------ dispatch
 
-// Switch cases: line L takes cases 64 L .. 64 L + 63 by bits 8..3 (operation
-// mode and effective address mode). Lines 0 and 4 pick their operation by
-// bits 11..9 as well, so they take 512 cases each from LINE0_CASES and
-// LINE4_CASES on (and their first 64 stay unused): their cases know the
-// operation at compile time.
-constexpr int LINE0_CASES = 1024;
+// Switch cases. Most lines take 64 cases by bits 8..3 (operation mode and
+// effective address mode), from LINE_CASES + 64 L on. Some instructions
+// have cases of their own, so that more of them is known at compile time:
+// lines 0 and 4 by bits 11..9 as well (the operation), 512 cases each;
+// Bcc by condition and displacement size; DBcc by condition.
+constexpr int LINE0_CASES = 0;
+constexpr int LINE_CASES = 512;  // the ranges of lines 0, 4 and 6 stay unused
 constexpr int LINE4_CASES = 1536;
+constexpr int BRANCH_CASES = 2048;
+constexpr int DBCC_CASES = 2080;
+constexpr int CASES = 2096;
 
 constexpr uint16_t case_of(uint32_t op) {
   const uint32_t line = op >> 12, rx = (op >> 9) & 7, shape = (op >> 3) & 63;
+  const uint32_t cc = (op >> 8) & 15;
   if (line == 0) return uint16_t(LINE0_CASES + (rx << 6 | shape));
   if (line == 4) return uint16_t(LINE4_CASES + (rx << 6 | shape));
-  return uint16_t(line << 6 | shape);
+  if (line == 6) return uint16_t(BRANCH_CASES + (cc << 1) + ((op & 0xFF) == 0));
+  if (line == 5 && (shape & 0x1F) == 0x19) return uint16_t(DBCC_CASES + cc);
+  return uint16_t(LINE_CASES + (line << 6 | shape));
 }
 
 constexpr std::array<uint16_t, 0x10000> make_decode_table() {
@@ -1000,26 +1014,35 @@ constexpr std::array<uint16_t, 0x10000> make_decode_table() {
 constexpr std::array<uint16_t, 0x10000> DECODE = make_decode_table();
 
 template <int I> CORE_INLINE void exec(core_t& c, uint32_t op) {
-  constexpr int L = I < LINE0_CASES ? I >> 6 : I < LINE4_CASES ? 0 : 4;
-  constexpr int OPM = (I >> 3) & 7, M = I & 7;
-  const int rx = I < LINE0_CASES ? int((op >> 9) & 7) : (I >> 6) & 7;
   const int ry = int(op & 7);
-  if constexpr (L == 0) line0<OPM, M>(c, rx, ry);
-  else if constexpr (L == 1) move<1, OPM, M>(c, rx, ry);
-  else if constexpr (L == 2) move<4, OPM, M>(c, rx, ry);
-  else if constexpr (L == 3) move<2, OPM, M>(c, rx, ry);
-  else if constexpr (L == 4) line4<OPM, M>(c, rx, ry);
-  else if constexpr (L == 5) line5<OPM, M>(c, rx, ry);
-  else if constexpr (L == 6) line6<OPM, M>(c, rx, ry);
-  else if constexpr (L == 7) line7<OPM, M>(c, rx, ry);
-  else if constexpr (L == 8) line8<OPM, M>(c, rx, ry);
-  else if constexpr (L == 9) addsub<false, OPM, M>(c, rx, ry);
-  else if constexpr (L == 0xA) exception_at_opcode(c, VEC_LINE_A);
-  else if constexpr (L == 0xB) lineB<OPM, M>(c, rx, ry);
-  else if constexpr (L == 0xC) lineC<OPM, M>(c, rx, ry);
-  else if constexpr (L == 0xD) addsub<true, OPM, M>(c, rx, ry);
-  else if constexpr (L == 0xE) lineE<OPM, M>(c, rx, ry);
-  else exception_at_opcode(c, VEC_LINE_F);
+  if constexpr (I >= DBCC_CASES) {
+    dbcc<I - DBCC_CASES>(c, ry);
+  } else if constexpr (I >= BRANCH_CASES) {
+    branch<((I - BRANCH_CASES) >> 1), (I & 1) != 0>(c, op);
+  } else {
+    // In the cases of lines 0 and 4, bits 11..9 are a constant.
+    constexpr bool BY_OP = I < LINE_CASES || I >= LINE4_CASES;
+    constexpr int L = I < LINE_CASES ? 0 : I < LINE4_CASES ? (I - LINE_CASES) >> 6 : 4;
+    constexpr int OPM = (I >> 3) & 7, M = I & 7;
+    const int rx = BY_OP ? (I >> 6) & 7 : int((op >> 9) & 7);
+    constexpr uint32_t OPCODE = uint32_t(L) << 12 | uint32_t(I & 63) << 3;
+    if constexpr (!BY_OP && case_of(OPCODE) != I) return;  // no opcode decodes to it
+    else if constexpr (L == 0) line0<OPM, M>(c, rx, ry);
+    else if constexpr (L == 1) move<1, OPM, M>(c, rx, ry);
+    else if constexpr (L == 2) move<4, OPM, M>(c, rx, ry);
+    else if constexpr (L == 3) move<2, OPM, M>(c, rx, ry);
+    else if constexpr (L == 4) line4<OPM, M>(c, rx, ry);
+    else if constexpr (L == 5) line5<OPM, M>(c, rx, ry);
+    else if constexpr (L == 7) line7<OPM, M>(c, rx, ry);
+    else if constexpr (L == 8) line8<OPM, M>(c, rx, ry);
+    else if constexpr (L == 9) addsub<false, OPM, M>(c, rx, ry);
+    else if constexpr (L == 0xA) exception_at_opcode(c, VEC_LINE_A);
+    else if constexpr (L == 0xB) lineB<OPM, M>(c, rx, ry);
+    else if constexpr (L == 0xC) lineC<OPM, M>(c, rx, ry);
+    else if constexpr (L == 0xD) addsub<true, OPM, M>(c, rx, ry);
+    else if constexpr (L == 0xE) lineE<OPM, M>(c, rx, ry);
+    else exception_at_opcode(c, VEC_LINE_F);
+  }
 }
 
 // Steps at most `limit` instructions, stopping after one that leaves A7 at
@@ -1041,11 +1064,15 @@ template <int I> CORE_INLINE void exec(core_t& c, uint32_t op) {
 #define EMU68_CASE512(i) \
   EMU68_CASE64(i) EMU68_CASE64(i + 64) EMU68_CASE64(i + 128) EMU68_CASE64(i + 192) \
   EMU68_CASE64(i + 256) EMU68_CASE64(i + 320) EMU68_CASE64(i + 384) EMU68_CASE64(i + 448)
-      EMU68_CASE64(64) EMU68_CASE64(128) EMU68_CASE64(192)
-      EMU68_CASE64(320) EMU68_CASE64(384) EMU68_CASE64(448)
-      EMU68_CASE64(512) EMU68_CASE64(576) EMU68_CASE64(640) EMU68_CASE64(704)
-      EMU68_CASE64(768) EMU68_CASE64(832) EMU68_CASE64(896) EMU68_CASE64(960)
-      EMU68_CASE512(LINE0_CASES) EMU68_CASE512(LINE4_CASES)
+      EMU68_CASE512(LINE0_CASES)
+      EMU68_CASE64(LINE_CASES + 64) EMU68_CASE64(LINE_CASES + 128) EMU68_CASE64(LINE_CASES + 192)
+      EMU68_CASE64(LINE_CASES + 320) EMU68_CASE64(LINE_CASES + 448)
+      EMU68_CASE64(LINE_CASES + 512) EMU68_CASE64(LINE_CASES + 576) EMU68_CASE64(LINE_CASES + 640)
+      EMU68_CASE64(LINE_CASES + 704) EMU68_CASE64(LINE_CASES + 768) EMU68_CASE64(LINE_CASES + 832)
+      EMU68_CASE64(LINE_CASES + 896) EMU68_CASE64(LINE_CASES + 960)
+      EMU68_CASE512(LINE4_CASES)
+      EMU68_CASE8(BRANCH_CASES) EMU68_CASE8(BRANCH_CASES + 8) EMU68_CASE8(BRANCH_CASES + 16)
+      EMU68_CASE8(BRANCH_CASES + 24) EMU68_CASE8(DBCC_CASES) EMU68_CASE8(DBCC_CASES + 8)
 #undef EMU68_CASE512
 #undef EMU68_CASE64
 #undef EMU68_CASE8
