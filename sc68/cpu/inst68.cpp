@@ -39,13 +39,16 @@ constexpr uint32_t VEC_TRAP = 0x80;
 template <int SZ> constexpr int SH = 32 - 8 * SZ;
 template <int SZ> constexpr uint32_t MASK = SZ == 1 ? 0xFFu : SZ == 2 ? 0xFFFFu : 0xFFFFFFFFu;
 
+// The address mask of RAM: EMU68_init accepts no other size, and the
+// processor never runs without memory. A constant spares a host register.
+constexpr uint32_t MEM_MASK = EMU68_MEMSIZE - 1;
+
 // The processor while the loop runs. The data and address registers stay
 // in the emulator's record; PC and the condition codes live here, and the
 // loop's inlining keeps them in host registers.
 struct core_t {
   emu68_t* emu;
   uint8_t* mem;
-  uint32_t memmsk;
   uint32_t pc;
   uint32_t sr;      // SR without its five condition code bits
   uint32_t nflag;   // N is bit 31
@@ -91,15 +94,15 @@ template <int SZ> inline uint32_t merge(uint32_t old, uint32_t v) {
   return (old & ~MASK<SZ>) | (v & MASK<SZ>);
 }
 
-template <int SZ> CORE_INLINE uint32_t rd(core_t& c, uint32_t a) { return mem68::read<SZ>(c.emu, c.mem, c.memmsk, a); }
-template <int SZ> CORE_INLINE void wr(core_t& c, uint32_t a, uint32_t v) { mem68::write<SZ>(c.emu, c.mem, c.memmsk, a, v); }
+template <int SZ> CORE_INLINE uint32_t rd(core_t& c, uint32_t a) { return mem68::read<SZ>(c.emu, c.mem, MEM_MASK, a); }
+template <int SZ> CORE_INLINE void wr(core_t& c, uint32_t a, uint32_t v) { mem68::write<SZ>(c.emu, c.mem, MEM_MASK, a, v); }
 
 CORE_INLINE uint32_t rb(core_t& c, uint32_t a) { return rd<1>(c, a); }
 CORE_INLINE void wb(core_t& c, uint32_t a, uint32_t v) { wr<1>(c, a, v); }
 
 // Instruction stream: always RAM.
 CORE_INLINE uint32_t fetch16(core_t& c) {
-  const uint32_t v = mem68::load16(c.mem + (c.pc & c.memmsk));
+  const uint32_t v = mem68::load16(c.mem + (c.pc & MEM_MASK));
   c.pc += 2;
   return v;
 }
@@ -185,7 +188,7 @@ template <int SZ, int M> CORE_INLINE uint32_t ea(core_t& c, int r) {
       case 3: return indexed(c, c.pc);  // d8(PC,Xn)
       case 4: {
         // Immediate data is part of the instruction stream, so it is read from RAM.
-        const uint32_t a = (c.pc + (SZ == 1)) & c.memmsk;
+        const uint32_t a = (c.pc + (SZ == 1)) & MEM_MASK;
         c.pc += SZ == 4 ? 4 : 2;
         return a;
       }
@@ -1048,7 +1051,7 @@ template <int I> CORE_INLINE void exec(core_t& c, uint32_t op) {
 // Steps at most `limit` instructions, stopping after one that leaves A7 at
 // or above `top`; true when it stopped that way.
 [[gnu::noinline, gnu::flatten]] bool execute(emu68_t* emu, uint32_t limit, uint32_t top) {
-  core_t c{emu, emu->reg.mem, emu->reg.memmsk, 0, 0, 0, 0, 0, 0};
+  core_t c{emu, emu->reg.mem, 0, 0, 0, 0, 0, 0};
   enter(c);
   for (uint32_t n = limit; n; --n) {
     const uint32_t op = fetch16(c);
