@@ -61,15 +61,16 @@ sha=$(git -C "$root" rev-parse --verify --quiet "$base_rev^{commit}") || {
 base_dir=$root/build-base/$sha
 [ "$same_bench" = 1 ] && base_dir=$base_dir-bench
 
-# The base source is unpacked once per commit (and benchmark choice).
+# The base source is unpacked once per commit; with -B its bench/ follows
+# the current tree's on every run.
 if [ ! -f "$base_dir/src/CMakeLists.txt" ]; then
   rm -rf "$base_dir/src"
   mkdir -p "$base_dir/src"
   git -C "$root" archive "$sha" | tar -x -C "$base_dir/src"
-  if [ "$same_bench" = 1 ]; then
-    rm -rf "$base_dir/src/bench"
-    cp -R "$root/bench" "$base_dir/src/bench"
-  fi
+fi
+if [ "$same_bench" = 1 ]; then
+  rm -rf "$base_dir/src/bench"
+  cp -R "$root/bench" "$base_dir/src/bench"
 fi
 
 build() {  # source folder, build folder
@@ -125,7 +126,7 @@ read -r bmin bmed bmax < <(stats "$tmp/base")
 read -r cmin cmed cmax < <(stats "$tmp/current")
 unit=${regex:+figure}
 unit=${unit:-CPU seconds}
-echo "$name $*: $runs runs each, alternating; $unit (min / median / max)"
+echo "$name${*:+ $*}: $runs runs each, alternating; $unit (min / median / max)"
 echo "  base    $(git -C "$root" rev-parse --short "$sha"): $bmin / $bmed / $bmax"
 echo "  current $(git -C "$root" rev-parse --short HEAD)$(git -C "$root" diff --quiet HEAD -- . 2>/dev/null || echo '+changes'): $cmin / $cmed / $cmax"
 awk -v b="$bmed" -v c="$cmed" -v lower="$lower" 'BEGIN {

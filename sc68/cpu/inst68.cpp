@@ -13,6 +13,7 @@
 // Operands are aligned to the top of 32 bits for the flag routines, so one
 // routine per operation serves all three sizes.
 #include <array>
+#include <bit>
 #include <utility>
 
 #include "sc68/cpu/emu68.h"
@@ -101,8 +102,10 @@ CORE_INLINE uint32_t rb(core_t& c, uint32_t a) { return rd<1>(c, a); }
 CORE_INLINE void wb(core_t& c, uint32_t a, uint32_t v) { wr<1>(c, a, v); }
 
 // Instruction stream: always RAM.
+// A word is read as the top half of a long: one host load (the spare bytes
+// after RAM cover the top address).
 CORE_INLINE uint32_t fetch16(core_t& c) {
-  const uint32_t v = mem68::load16(c.mem + (c.pc & MEM_MASK));
+  const uint32_t v = mem68::load32(c.mem + (c.pc & MEM_MASK)) >> 16;
   c.pc += 2;
   return v;
 }
@@ -456,21 +459,21 @@ template <int SZ, int DM, int SM> CORE_INLINE void move(core_t& c, int rx, int r
 
 // ------------------------------------------------------------ line 4
 
+// MOVEM visits the registers of the mask in ascending bit order, one bus
+// access each.
 template <int SZ, int M> CORE_INLINE void movem_to_mem(core_t& c, int r) {
   const uint32_t mask = fetch16(c);
   if constexpr (M == 4) {
     uint32_t a = A(c, r);
-    for (int i = 0; i < 16; ++i) {
-      if (!(mask & (1u << i))) continue;
+    for (uint32_t m = mask; m; m &= m - 1) {
       a -= SZ;
-      wr<SZ>(c, a, R(c, 15 - i));
+      wr<SZ>(c, a, R(c, 15 - std::countr_zero(m)));
     }
     A(c, r) = a;
   } else {
     uint32_t a = ea<SZ, M>(c, r);
-    for (int i = 0; i < 16; ++i) {
-      if (!(mask & (1u << i))) continue;
-      wr<SZ>(c, a, R(c, i));
+    for (uint32_t m = mask; m; m &= m - 1) {
+      wr<SZ>(c, a, R(c, std::countr_zero(m)));
       a += SZ;
     }
   }
@@ -479,9 +482,8 @@ template <int SZ, int M> CORE_INLINE void movem_to_mem(core_t& c, int r) {
 template <int SZ, int M> CORE_INLINE void movem_to_reg(core_t& c, int r) {
   const uint32_t mask = fetch16(c);
   uint32_t a = M == 3 ? A(c, r) : ea<SZ, M>(c, r);
-  for (int i = 0; i < 16; ++i) {
-    if (!(mask & (1u << i))) continue;
-    R(c, i) = SZ == 2 ? sext16(rd<2>(c, a)) : rd<4>(c, a);
+  for (uint32_t m = mask; m; m &= m - 1) {
+    R(c, std::countr_zero(m)) = SZ == 2 ? sext16(rd<2>(c, a)) : rd<4>(c, a);
     a += SZ;
   }
   if constexpr (M == 3) A(c, r) = a;
@@ -1053,7 +1055,7 @@ constexpr bool keeps_a7(int i) {
     case 9:
     case 0xD: return opm != 3 && opm != 7 && plain_mode(m);  // ADD, SUB, ADDX Dy,Dx
     case 0xB: return plain_mode(m);                          // CMP, CMPA, EOR
-    case 0xC: return plain_mode(m) && !(opm >= 4 && m == 0);  // AND, MULU, MULS
+    case 0xC: return plain_mode(m) && !(opm >= 4 && opm <= 6 && m == 0);  // AND, MULU, MULS
     case 0xE: return (opm & 3) != 3;                          // shifts of a data register
     default: return false;
   }
@@ -1096,46 +1098,44 @@ template <int I> CORE_INLINE void exec(core_t& c, uint32_t op) {
 [[gnu::noinline, gnu::flatten]] bool execute(emu68_t* emu, uint32_t limit, uint32_t top) {
   core_t c{emu, emu->reg.mem, 0, 0, 0, 0, 0, 0};
   enter(c);
-  uint32_t n = limit;
-  uint32_t op;
-#define EMU68_HEX16(X, p) \
-  X(p##0) X(p##1) X(p##2) X(p##3) X(p##4) X(p##5) X(p##6) X(p##7) \
-  X(p##8) X(p##9) X(p##A) X(p##B) X(p##C) X(p##D) X(p##E) X(p##F)
-#define EMU68_HEX256(X, p) \
-  EMU68_HEX16(X, p##0) EMU68_HEX16(X, p##1) EMU68_HEX16(X, p##2) EMU68_HEX16(X, p##3) \
-  EMU68_HEX16(X, p##4) EMU68_HEX16(X, p##5) EMU68_HEX16(X, p##6) EMU68_HEX16(X, p##7) \
-  EMU68_HEX16(X, p##8) EMU68_HEX16(X, p##9) EMU68_HEX16(X, p##A) EMU68_HEX16(X, p##B) \
-  EMU68_HEX16(X, p##C) EMU68_HEX16(X, p##D) EMU68_HEX16(X, p##E) EMU68_HEX16(X, p##F)
-#define EMU68_ALL(X) \
-  EMU68_HEX256(X, 0x0) EMU68_HEX256(X, 0x1) EMU68_HEX256(X, 0x2) EMU68_HEX256(X, 0x3) \
-  EMU68_HEX256(X, 0x4) EMU68_HEX256(X, 0x5) EMU68_HEX256(X, 0x6) EMU68_HEX256(X, 0x7) \
-  EMU68_HEX16(X, 0x80) EMU68_HEX16(X, 0x81) EMU68_HEX16(X, 0x82)
-#define EMU68_LABEL(i) &&case_##i,
-  static const void* const LABELS[CASES] = {EMU68_ALL(EMU68_LABEL)};
-#define EMU68_NEXT \
-  op = fetch16(c); \
-  goto *LABELS[DECODE[op]];
-  if (!n) goto done;
-  EMU68_NEXT
-#define EMU68_CASE(i) \
-  case_##i: \
-  exec<i>(c, op); \
-  if (!keeps_a7(i) && emu->reg.a[7] >= top) goto stopped; \
-  if (!--n) goto done; \
-  EMU68_NEXT
-  EMU68_ALL(EMU68_CASE)
+  for (uint32_t n = limit; n; --n) {
+    const uint32_t op = fetch16(c);
+    switch (DECODE[op]) {
+#define EMU68_CASE(i)                                      \
+  case (i):                                                \
+    exec<(i)>(c, op);                                      \
+    if (!keeps_a7(i) && emu->reg.a[7] >= top) goto stopped; \
+    break;
+#define EMU68_CASE8(i) \
+  EMU68_CASE(i) EMU68_CASE(i + 1) EMU68_CASE(i + 2) EMU68_CASE(i + 3) \
+  EMU68_CASE(i + 4) EMU68_CASE(i + 5) EMU68_CASE(i + 6) EMU68_CASE(i + 7)
+#define EMU68_CASE64(i) \
+  EMU68_CASE8(i) EMU68_CASE8(i + 8) EMU68_CASE8(i + 16) EMU68_CASE8(i + 24) \
+  EMU68_CASE8(i + 32) EMU68_CASE8(i + 40) EMU68_CASE8(i + 48) EMU68_CASE8(i + 56)
+#define EMU68_CASE512(i) \
+  EMU68_CASE64(i) EMU68_CASE64(i + 64) EMU68_CASE64(i + 128) EMU68_CASE64(i + 192) \
+  EMU68_CASE64(i + 256) EMU68_CASE64(i + 320) EMU68_CASE64(i + 384) EMU68_CASE64(i + 448)
+      EMU68_CASE512(LINE0_CASES)
+      EMU68_CASE64(LINE_CASES + 64) EMU68_CASE64(LINE_CASES + 128) EMU68_CASE64(LINE_CASES + 192)
+      EMU68_CASE64(LINE_CASES + 320) EMU68_CASE64(LINE_CASES + 448)
+      EMU68_CASE64(LINE_CASES + 512) EMU68_CASE64(LINE_CASES + 576) EMU68_CASE64(LINE_CASES + 640)
+      EMU68_CASE64(LINE_CASES + 704) EMU68_CASE64(LINE_CASES + 768) EMU68_CASE64(LINE_CASES + 832)
+      EMU68_CASE64(LINE_CASES + 896) EMU68_CASE64(LINE_CASES + 960)
+      EMU68_CASE512(LINE4_CASES)
+      EMU68_CASE8(BRANCH_CASES) EMU68_CASE8(BRANCH_CASES + 8) EMU68_CASE8(BRANCH_CASES + 16)
+      EMU68_CASE8(BRANCH_CASES + 24) EMU68_CASE8(DBCC_CASES) EMU68_CASE8(DBCC_CASES + 8)
+#undef EMU68_CASE512
+#undef EMU68_CASE64
+#undef EMU68_CASE8
 #undef EMU68_CASE
-#undef EMU68_NEXT
-#undef EMU68_LABEL
-#undef EMU68_ALL
-#undef EMU68_HEX256
-#undef EMU68_HEX16
+      default: __builtin_unreachable();
+    }
+  }
+  leave(c);
+  return false;
 stopped:
   leave(c);
   return true;
-done:
-  leave(c);
-  return false;
 }
 
 }  // namespace
