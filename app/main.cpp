@@ -10,6 +10,7 @@
 #include "gfx/window.h"
 #include "platform/clock.h"
 #include "platform/keys.h"
+#include "platform/signals.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ void deliver_script(int frame)
         switch (e.action) {
         case ScriptAction::KeyDown: key_event(e.a, true); break;
         case ScriptAction::KeyUp: key_event(e.a, false); break;
-        case ScriptAction::Move: window_on_mouse_move(e.a, e.b); break;
+        case ScriptAction::Move: window_handle_event(window_pointer_event(e.a, e.b)); break;
         case ScriptAction::Press: window_on_button(1, 1); break;
         case ScriptAction::Release: window_on_button(1, 0); break;
         case ScriptAction::RightPress: window_on_button(0, 1); break;
@@ -31,6 +32,7 @@ void deliver_script(int frame)
         case ScriptAction::Wheel:
             for (int i = 0; i < (e.a < 0 ? -e.a : e.a); ++i) window_on_wheel(e.a);
             break;
+        case ScriptAction::Close: window_handle_event(DisplayEvent{DisplayEventKind::Close}); break;
         }
     }
 }
@@ -59,6 +61,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (options.list_documents) return list_documents() ? 0 : 1;
+    signals_catch_termination();
     if (options.fixed_step_ms > 0.0) clock_set_fixed_step(options.fixed_step_ms);
     window_force_windowed(options.windowed);
     window_set_hooks({deliver_script, after_frame});

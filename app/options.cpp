@@ -119,11 +119,12 @@ bool parse_script_line(const std::string& line, ScriptEvent& ev, std::string& me
     static const struct {
         const char* name;
         ScriptAction action;
-    } buttons[] = {{"press", ScriptAction::Press},
-                   {"release", ScriptAction::Release},
-                   {"rpress", ScriptAction::RightPress},
-                   {"rrelease", ScriptAction::RightRelease}};
-    for (const auto& b : buttons)
+    } bare_actions[] = {{"press", ScriptAction::Press},
+                        {"release", ScriptAction::Release},
+                        {"rpress", ScriptAction::RightPress},
+                        {"rrelease", ScriptAction::RightRelease},
+                        {"close", ScriptAction::Close}};
+    for (const auto& b : bare_actions)
         if (act == b.name) {
             if (!arity(0)) return false;
             ev.action = b.action;

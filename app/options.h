@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-enum class ScriptAction { KeyDown, KeyUp, Move, Press, Release, RightPress, RightRelease, Wheel };
+enum class ScriptAction { KeyDown, KeyUp, Move, Press, Release, RightPress, RightRelease, Wheel, Close };
 
 struct ScriptEvent {
     int frame;

@@ -1,5 +1,6 @@
 #include "app/run.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/menus.h"
@@ -17,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/keys.h"
 #include "platform/platform.h"
+#include "platform/signals.h"
 #include "sc68/host.h"
 #include "xm/tunes/tunes.h"
 
@@ -55,6 +57,7 @@ void start_up()
 void intro_loop()
 {
     for (;;) {
+        if (end_requested()) return;
         if (key_query(VK_ESCAPE) == NEWLY_PRESSED || window_left_button()) break;
         double t0 = clock_seconds();
         draw_stars_and_bars();
@@ -67,7 +70,7 @@ void intro_loop()
         intro_phase += intro_step;
     }
     // The key or click that ended the intro must not reach the magazine.
-    while (key_query(VK_ESCAPE) != 0 || window_left_button()) {
+    while ((key_query(VK_ESCAPE) != 0 || window_left_button()) && !end_requested()) {
         clear_frame();
         window_update(frame_buffer);
     }
@@ -87,7 +90,7 @@ void hand_over()
 void magazine_loop()
 {
     for (;;) {
-        if (key_query(VK_ESCAPE) == NEWLY_PRESSED || quit_requested) break;
+        if (key_query(VK_ESCAPE) == NEWLY_PRESSED || quit_requested || end_requested()) break;
         frame_start = clock_seconds();
         scroll_line_down();
         scroll_line_up();
@@ -111,11 +114,7 @@ void magazine_loop()
     }
 }
 
-}  // namespace
-
-RunStage run_stage() { return stage; }
-
-void shutdown_now()
+void shut_down()
 {
     if (stage == RunStage::Intro) intro_music_stop();
     if (stage == RunStage::Magazine) {
@@ -124,6 +123,17 @@ void shutdown_now()
     }
     stage = RunStage::Closed;
     window_close();
+}
+
+}  // namespace
+
+RunStage run_stage() { return stage; }
+
+bool end_requested() { return window_close_requested() || signals_termination_requested(); }
+
+void shutdown_now()
+{
+    shut_down();
     std::exit(0);
 }
 
@@ -132,7 +142,10 @@ int run_kelvarin()
     start_up();
     window_allow_close(0);
     window_set_dialog(0, "THE KELVARIN PREVIEW\rFULL SCREEN?", 0, 1);
-    if (!window_open("CODED BY ?! :-)", 800, 600)) return -1;
+    if (!window_open("CODED BY ?! :-)", 800, 600)) {
+        std::fprintf(stderr, "kelvarin: %s\n", window_error());
+        return -1;
+    }
     platform_hide_cursor();
     prepare_intro();
     prepare_stars();
@@ -143,7 +156,10 @@ int run_kelvarin()
     intro_phase = 0.0;
 
     intro_loop();
-    hand_over();
-    magazine_loop();
-    shutdown_now();
+    if (!end_requested()) {
+        hand_over();
+        magazine_loop();
+    }
+    shut_down();
+    return 0;
 }

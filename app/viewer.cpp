@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/menus.h"
+#include "app/run.h"
 #include "app/spine.h"
 #include "app/text.h"
 #include "gfx/assets.h"
@@ -265,12 +266,13 @@ void wipe_frame(int32_t s) {
 
 }  // namespace
 
+// A wipe lasts longer than a request to end may wait, so it gives way to one.
 void close_wipe() {
-    for (int s = 0; s <= WIPE_CLOSE_LAST; s += WIPE_STEP)
+    for (int s = 0; s <= WIPE_CLOSE_LAST && !end_requested(); s += WIPE_STEP)
         wipe_frame(s);
 }
 
 void open_wipe() {
-    for (int s = WIPE_OPEN_FIRST; s >= WIPE_OPEN_LAST; s -= WIPE_STEP)
+    for (int s = WIPE_OPEN_FIRST; s >= WIPE_OPEN_LAST && !end_requested(); s -= WIPE_STEP)
         wipe_frame(s);
 }

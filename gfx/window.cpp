@@ -1,172 +1,129 @@
 #include "gfx/window.h"
 
-#include <SDL.h>
-
-#include <cstdlib>
-#include <cstring>
+#include <algorithm>
+#include <cmath>
 
 #include "platform/clock.h"
 #include "platform/keys.h"
 
+WindowState window_state;
+
 namespace {
 
-struct WindowState {
-    int32_t width = 0, height = 0;
-    int32_t windowed = 1;
-    uint8_t ask = 0;
-    const char* question = nullptr;
-    uint8_t borderless = 0;
-    uint8_t allow_close = 1;
-    int32_t flip_wait = 1;
-    int32_t wheel_step = 1;
-    int32_t wheel = 0;
-    int32_t mouse_x = 0, mouse_y = 0;
-    int32_t left_button = 0, right_button = 0;
-    int32_t active = 0;
-    row_converter converter = nullptr;
+WindowState& win = window_state;
 
-    SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
-    SDL_Texture* texture = nullptr;
-    bool video_started = false;
-    bool force_windowed = false;
-    WindowHooks hooks{};
-    int frames = 0;
-};
+const char* const DEFAULT_QUESTION = "Fullscreen Mode ?";
 
-WindowState win;
-
-int virtual_key(SDL_Keycode key)
+void toggle_fullscreen(WindowState& w)
 {
-    switch (key) {
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_PAGEUP: return VK_PAGE_UP;
-    case SDLK_PAGEDOWN: return VK_PAGE_DOWN;
-    case SDLK_END: return VK_END;
-    case SDLK_HOME: return VK_HOME;
-    case SDLK_UP: return VK_UP;
-    case SDLK_DOWN: return VK_DOWN;
-    default: return -1;
+    if (!w.open) return;
+    w.windowed = w.windowed ? 0 : 1;
+    display_set_mode(w.windowed ? DisplayMode::Window : DisplayMode::FullScreen);
+}
+
+void on_button(WindowState& w, int left, int down)
+{
+    if (left)
+        w.left_button = down ? 1 : 0;
+    else
+        w.right_button = down ? 1 : 0;
+}
+
+void on_wheel(WindowState& w, int delta)
+{
+    if (delta >= 0)
+        w.wheel += w.wheel_step;
+    else
+        w.wheel -= w.wheel_step;
+}
+
+void pointer_to_frame(WindowState& w, const DisplayEvent& e, int drawable_w, int drawable_h)
+{
+    int x, y;
+    window_scale_mouse(window_fit_viewport(drawable_w, drawable_h, w.width, w.height), w.width, w.height, e.x, e.y,
+                       &x, &y);
+    w.mouse_x = x;
+    w.mouse_y = y;
+}
+
+// The drawable's size; the frame's own while nothing is open.
+void drawable_size(int* w, int* h)
+{
+    display_drawable_size(w, h);
+    if (*w <= 0 || *h <= 0) {
+        *w = win.width;
+        *h = win.height;
     }
 }
 
-void close_command()
+// The first drawable pixel at or after the one that shows frame position p, so that
+// scaling it back gives p again wherever the frame is not shrunk.
+int unscale(int p, int origin, int size, int frame)
 {
-    if (!win.allow_close) return;
-    window_close();
-    std::exit(0);
+    int64_t num = int64_t(p) * size;
+    int64_t q = num / frame;
+    if (num % frame != 0 && num > 0) ++q;
+    return origin + static_cast<int>(q);
 }
 
-void toggle_fullscreen()
+void on_key(WindowState& w, const DisplayEvent& e)
 {
-    if (!win.window) return;
-    bool full = (SDL_GetWindowFlags(win.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
-    SDL_SetWindowFullscreen(win.window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
-    if (full) {
-        SDL_SetWindowSize(win.window, win.width, win.height);
-        SDL_SetWindowPosition(win.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    if (e.on && !e.repeat && (e.key == VK_F11 || (e.key == VK_RETURN && e.alt))) {
+        toggle_fullscreen(w);
+        return;
     }
-    win.windowed = full ? 1 : 0;
-}
-
-WindowViewport current_viewport()
-{
-    int w = win.width, h = win.height;
-    if (win.window) SDL_GetWindowSize(win.window, &w, &h);
-    return window_fit_viewport(w, h, win.width, win.height);
-}
-
-void handle_event(const SDL_Event& e)
-{
-    switch (e.type) {
-    case SDL_MOUSEMOTION: {
-        int fx, fy;
-        window_scale_mouse(current_viewport(), win.width, win.height, e.motion.x, e.motion.y, &fx, &fy);
-        window_on_mouse_move(fx, fy);
-        break;
-    }
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-        if (e.button.button == SDL_BUTTON_LEFT || e.button.button == SDL_BUTTON_RIGHT) {
-            int fx, fy;
-            window_scale_mouse(current_viewport(), win.width, win.height, e.button.x, e.button.y, &fx, &fy);
-            window_on_mouse_move(fx, fy);
-            window_on_button(e.button.button == SDL_BUTTON_LEFT, e.type == SDL_MOUSEBUTTONDOWN);
-        }
-        break;
-    case SDL_MOUSEWHEEL: {
-        int delta = e.wheel.y;
-        if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) delta = -delta;
-        if (delta != 0) window_on_wheel(delta);
-        break;
-    }
-    case SDL_WINDOWEVENT:
-        switch (e.window.event) {
-        case SDL_WINDOWEVENT_FOCUS_GAINED:
-        case SDL_WINDOWEVENT_SHOWN:
-        case SDL_WINDOWEVENT_RESTORED: window_on_activate(1); break;
-        case SDL_WINDOWEVENT_FOCUS_LOST:
-            // A window on the desktop keeps showing its frames without the focus; the
-            // full-screen display is given up.
-            if (!win.windowed) window_on_activate(0);
-            break;
-        case SDL_WINDOWEVENT_HIDDEN:
-        case SDL_WINDOWEVENT_MINIMIZED: window_on_activate(0); break;
-        default: break;
-        }
-        break;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-        bool down = e.type == SDL_KEYDOWN;
-        SDL_Keycode key = e.key.keysym.sym;
-        if (down && !e.key.repeat &&
-            (key == SDLK_F11 || (key == SDLK_RETURN && (e.key.keysym.mod & KMOD_ALT)))) {
-            toggle_fullscreen();
-            break;
-        }
-        int vk = virtual_key(key);
-        if (vk >= 0) key_event(vk, down);
-        if (down && vk == VK_ESCAPE) close_command();
-        break;
-    }
-    case SDL_QUIT: close_command(); break;
-    default: break;
-    }
-}
-
-bool choose_texture_format(Uint32* format_out)
-{
-    SDL_RendererInfo info;
-    if (SDL_GetRendererInfo(win.renderer, &info) != 0) return false;
-    // Prefer a format that needs no conversion, then any the renderer lists.
-    static const Uint32 preferred[] = {SDL_PIXELFORMAT_RGB888, SDL_PIXELFORMAT_ARGB8888};
-    for (Uint32 want : preferred)
-        for (Uint32 i = 0; i < info.num_texture_formats; ++i)
-            if (info.texture_formats[i] == want) {
-                *format_out = want;
-                win.converter = row_copy_32;
-                return true;
-            }
-    for (Uint32 i = 0; i < info.num_texture_formats; ++i) {
-        int bpp;
-        Uint32 r, g, b, a;
-        if (!SDL_PixelFormatEnumToMasks(info.texture_formats[i], &bpp, &r, &g, &b, &a)) continue;
-        if (row_converter c = find_row_converter(bpp, r, g, b)) {
-            *format_out = info.texture_formats[i];
-            win.converter = c;
-            return true;
-        }
-    }
-    return false;
+    // Alt+F4 closes a window on every desktop, also where no window manager says so.
+    if (e.on && e.key == VK_F4 && e.alt) w.close_requested = true;
+    key_event(e.key, e.on);
+    if (e.on && e.key == VK_ESCAPE && w.allow_close) w.close_requested = true;
 }
 
 }  // namespace
+
+void window_handle_event(WindowState& w, const DisplayEvent& e, int drawable_w, int drawable_h)
+{
+    switch (e.kind) {
+    case DisplayEventKind::MouseMove: pointer_to_frame(w, e, drawable_w, drawable_h); break;
+    case DisplayEventKind::Button:
+        pointer_to_frame(w, e, drawable_w, drawable_h);
+        on_button(w, e.button == DISPLAY_BUTTON_LEFT, e.on);
+        break;
+    case DisplayEventKind::Wheel: on_wheel(w, e.steps); break;
+    case DisplayEventKind::Key: on_key(w, e); break;
+    case DisplayEventKind::Focus:
+        // A window on the desktop keeps showing its frames without the focus; the
+        // full-screen display is given up.
+        if (e.on || !w.windowed) w.active = e.on ? 1 : 0;
+        break;
+    case DisplayEventKind::Visible: w.active = e.on ? 1 : 0; break;
+    case DisplayEventKind::Close: w.close_requested = true; break;
+    }
+}
+
+void window_handle_event(const DisplayEvent& e)
+{
+    int dw, dh;
+    drawable_size(&dw, &dh);
+    window_handle_event(win, e, dw, dh);
+}
+
+DisplayEvent window_pointer_event(int x, int y)
+{
+    int dw, dh;
+    drawable_size(&dw, &dh);
+    WindowViewport v = window_fit_viewport(dw, dh, win.width, win.height);
+    DisplayEvent e{DisplayEventKind::MouseMove};
+    if (win.width <= 0 || win.height <= 0) return e;
+    e.x = unscale(x, v.x, v.w, win.width);
+    e.y = unscale(y, v.y, v.h, win.height);
+    return e;
+}
 
 void window_set_dialog(uint8_t ask, const char* text, int32_t windowed, uint8_t borderless)
 {
     win.ask = ask;
     win.borderless = borderless;
-    win.question = (text && text[0]) ? text : "Fullscreen Mode ?";
+    win.question = (text && text[0]) ? text : DEFAULT_QUESTION;
     if (!ask) win.windowed = windowed;
 }
 
@@ -176,72 +133,78 @@ void window_force_windowed(bool windowed) { win.force_windowed = windowed; }
 
 int window_open(const char* title, int32_t width, int32_t height)
 {
-    if (width <= 0 || height <= 0) return 0;
+    win.error = "";
+    if (width <= 0 || height <= 0) {
+        win.error = "the frame has no size";
+        return 0;
+    }
     win.width = width;
     win.height = height;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
-    win.video_started = true;
-
-    if (win.ask) {
-        const SDL_MessageBoxButtonData buttons[] = {
-            {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
-            {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
-        };
-        SDL_MessageBoxData box{SDL_MESSAGEBOX_INFORMATION, nullptr, title, win.question, 2, buttons, nullptr};
-        int answer = 1;
-        if (SDL_ShowMessageBox(&box, &answer) != 0) answer = 1;
-        win.windowed = answer == 0 ? 1 : 0;
-    }
+    if (win.ask) win.windowed = display_ask(title, win.question ? win.question : DEFAULT_QUESTION) ? 0 : 1;
     if (win.force_windowed) win.windowed = 1;
 
-    Uint32 flags = SDL_WINDOW_SHOWN;
-    if (!win.windowed)
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    else if (win.borderless && !win.force_windowed)
-        flags |= SDL_WINDOW_BORDERLESS;
-    win.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
-    if (!win.window) return 0;
-
-    Uint32 render_flags = win.flip_wait ? SDL_RENDERER_PRESENTVSYNC : 0;
-    win.renderer = SDL_CreateRenderer(win.window, -1, render_flags | SDL_RENDERER_ACCELERATED);
-    if (!win.renderer) win.renderer = SDL_CreateRenderer(win.window, -1, render_flags);
-    if (!win.renderer) win.renderer = SDL_CreateRenderer(win.window, -1, SDL_RENDERER_SOFTWARE);
-    if (!win.renderer) return 0;
-
-    Uint32 format;
-    if (!choose_texture_format(&format)) return 0;
-    win.texture = SDL_CreateTexture(win.renderer, format, SDL_TEXTUREACCESS_STREAMING, width, height);
-    if (!win.texture) return 0;
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-    SDL_DisableScreenSaver();
+    DisplayMode mode = DisplayMode::FullScreen;
+    if (win.windowed) mode = win.borderless && !win.force_windowed ? DisplayMode::BorderlessWindow : DisplayMode::Window;
+    if (display_open(title, width, height, mode, win.flip_wait != 0) != DisplayOpen::Ok) {
+        win.error = display_error();
+        return 0;
+    }
+    DisplayFormat f = display_format();
+    win.converter = find_row_converter(f.bits, f.red, f.green, f.blue);
+    if (!win.converter) {
+        display_close();
+        win.error = "the display's pixel format has no converter";
+        return 0;
+    }
+    win.open = true;
     // The window is created shown and in front: that is the first activation.
     win.active = 1;
     return 1;
 }
 
+const char* window_error() { return win.error; }
+
+double pace_frame(FramePacer& p, double now, int vsync_hz)
+{
+    constexpr double interval = 1.0 / WINDOW_MAX_RATE;
+    if (vsync_hz > 0 && vsync_hz <= WINDOW_MAX_RATE) {
+        p.due = 0.0;
+        return 0.0;
+    }
+    if (p.due <= 0.0 || now >= p.due + interval) {
+        p.due = now + interval;
+        return 0.0;
+    }
+    double wait = std::max(p.due - now, 0.0);
+    p.due += interval;
+    return wait;
+}
+
 int window_update(const uint32_t* pixels)
 {
+    // A fixed-step clock only moves per present: waiting would gain nothing.
+    if (!clock_fixed_step()) {
+        double wait = pace_frame(win.pacer, clock_seconds(), display_vsync_hz());
+        if (wait > 0.0) sleep_ms(static_cast<int>(std::lround(wait * 1000.0)));
+    }
     int frame = win.frames;
     if (win.hooks.before_pump) win.hooks.before_pump(frame);
 
-    SDL_Event e;
-    while (SDL_PollEvent(&e)) handle_event(e);
+    DisplayEvent e;
+    while (display_next_event(e)) window_handle_event(e);
 
     int result = 1;
-    if (win.active && win.texture) {
-        void* target;
+    if (win.active && win.open) {
         int pitch;
-        if (SDL_LockTexture(win.texture, nullptr, &target, &pitch) != 0) {
+        void* rows = display_lock(&pitch);
+        if (!rows) {
             result = 0;
         } else {
-            convert_rows(win.converter, pixels, win.width, win.height, target, pitch);
-            SDL_UnlockTexture(win.texture);
-            WindowViewport v = current_viewport();
-            SDL_Rect dest{v.x, v.y, v.w, v.h};
-            SDL_SetRenderDrawColor(win.renderer, 0, 0, 0, 255);
-            SDL_RenderClear(win.renderer);
-            SDL_RenderCopy(win.renderer, win.texture, nullptr, &dest);
-            SDL_RenderPresent(win.renderer);
+            convert_rows(win.converter, pixels, win.width, win.height, rows, pitch);
+            int dw, dh;
+            drawable_size(&dw, &dh);
+            WindowScaling plan = window_scaling_plan(dw, dh, win.width, win.height);
+            display_present(plan.factor, {plan.dest.x, plan.dest.y, plan.dest.w, plan.dest.h});
             sleep_ms(0);
         }
     }
@@ -255,17 +218,8 @@ int window_update(const uint32_t* pixels)
 
 void window_close()
 {
-    if (win.texture) SDL_DestroyTexture(win.texture);
-    if (win.renderer) SDL_DestroyRenderer(win.renderer);
-    if (win.window) SDL_DestroyWindow(win.window);
-    win.texture = nullptr;
-    win.renderer = nullptr;
-    win.window = nullptr;
-    if (win.video_started) {
-        SDL_EnableScreenSaver();
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        win.video_started = false;
-    }
+    display_close();
+    win.open = false;
 }
 
 int32_t window_mouse_x() { return win.mouse_x; }
@@ -273,6 +227,7 @@ int32_t window_mouse_y() { return win.mouse_y; }
 int32_t window_left_button() { return win.left_button; }
 int32_t window_right_button() { return win.right_button; }
 int32_t window_wheel() { return win.wheel; }
+bool window_close_requested() { return win.close_requested; }
 
 void window_set_wheel(int32_t step, int32_t value)
 {
@@ -283,10 +238,8 @@ void window_set_wheel(int32_t step, int32_t value)
 void window_set_flip_wait(int32_t flag)
 {
     win.flip_wait = flag;
-    if (win.renderer) SDL_RenderSetVSync(win.renderer, flag ? 1 : 0);
+    display_set_vsync(flag != 0);
 }
-
-void* window_handle() { return win.window; }
 
 WindowViewport window_fit_viewport(int window_w, int window_h, int frame_w, int frame_h)
 {
@@ -306,48 +259,31 @@ WindowViewport window_fit_viewport(int window_w, int window_h, int frame_w, int 
     return v;
 }
 
+WindowScaling window_scaling_plan(int drawable_w, int drawable_h, int frame_w, int frame_h)
+{
+    WindowViewport dest = window_fit_viewport(drawable_w, drawable_h, frame_w, frame_h);
+    if (frame_w <= 0 || frame_h <= 0) return {1, dest};
+    return {std::max(1, std::min(dest.w / frame_w, dest.h / frame_h)), dest};
+}
+
 void window_scale_mouse(const WindowViewport& view, int frame_w, int frame_h, int wx, int wy, int* fx, int* fy)
 {
     if (view.w <= 0 || view.h <= 0) {
-        *fx = wx;
-        *fy = wy;
+        *fx = std::clamp(wx, 0, std::max(frame_w - 1, 0));
+        *fy = std::clamp(wy, 0, std::max(frame_h - 1, 0));
         return;
     }
-    // Floor division, so that positions left of or above the frame stay negative.
     auto scale = [](int p, int origin, int size, int frame) {
         int64_t num = int64_t(p - origin) * frame;
-        int64_t q = num / size;
-        if (num % size != 0 && num < 0) --q;
-        return static_cast<int>(q);
+        return static_cast<int>(std::clamp<int64_t>(num / size, 0, std::max(frame - 1, 0)));
     };
     *fx = scale(wx, view.x, view.w, frame_w);
     *fy = scale(wy, view.y, view.h, frame_h);
 }
 
-void window_on_mouse_move(int x, int y)
-{
-    // As 16-bit unsigned coordinates, the way the platform packs them into one message.
-    win.mouse_x = static_cast<uint16_t>(x);
-    win.mouse_y = static_cast<uint16_t>(y);
-}
+void window_on_button(int left, int down) { on_button(win, left, down); }
 
-void window_on_button(int left, int down)
-{
-    if (left)
-        win.left_button = down ? 1 : 0;
-    else
-        win.right_button = down ? 1 : 0;
-}
-
-void window_on_wheel(int delta)
-{
-    if (delta >= 0)
-        win.wheel += win.wheel_step;
-    else
-        win.wheel -= win.wheel_step;
-}
-
-void window_on_activate(int active) { win.active = active ? 1 : 0; }
+void window_on_wheel(int delta) { on_wheel(win, delta); }
 
 void window_set_hooks(const WindowHooks& hooks) { win.hooks = hooks; }
 

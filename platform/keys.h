@@ -4,6 +4,7 @@
 #include <cstdint>
 
 enum : int {
+    VK_RETURN = 13,
     VK_ESCAPE = 27,
     VK_PAGE_UP = 33,
     VK_PAGE_DOWN = 34,
@@ -11,6 +12,8 @@ enum : int {
     VK_HOME = 36,
     VK_UP = 38,
     VK_DOWN = 40,
+    VK_F4 = 115,
+    VK_F11 = 122,
 };
 
 constexpr int KEY_COUNT = 256;

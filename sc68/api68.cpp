@@ -1,5 +1,7 @@
 #include "sc68/api68.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "sc68/chips/mfp68901.h"
@@ -290,8 +292,9 @@ int apply_change_track(api68_t* api) {
   // The host's device always runs at this rate; the chips follow it.
   api68_sampling_rate(api, API68_RATE);
 
-  api->total_frames = m->frames ? m->frames
-                                : uint32_t(double(api->default_time_ms) * double(m->frq) / 1000.0);
+  // An absurd replay rate must not overflow the count; it is refused below.
+  const double default_frames = double(api->default_time_ms) * double(m->frq) / 1000.0;
+  api->total_frames = m->frames ? m->frames : uint32_t(std::min(default_frames, double(UINT32_MAX)));
   uint32_t frq = m->frq ? m->frq : SC68_DEFAULT_FREQ;
   uint32_t cycles = frq == SC68_DEFAULT_FREQ ? API68_CYCLES_50HZ : API68_CPU_CLOCK / frq;
   cycles = (cycles + kCycleAlign - 1) / kCycleAlign * kCycleAlign;
@@ -389,8 +392,9 @@ int api68_process(api68_t* api, void* buf, int n) {
       status &= ~API68_IDLE;
       api->frame_left = render_frame(api);
       if (!api->frame_left) {
-        // A replay stuck in its play routine would cost the step limit on
-        // every frame: the track is dropped instead.
+        // A frame that spent the emulator's whole step budget (a stuck play
+        // routine, or interrupts that never leave time to return) would cost
+        // as much again on every frame: the track is dropped instead.
         const char* why = EMU68_error_get(&api->emu, 0);
         SC68error_add("track #%d : play routine failed (%s)", api->track, why ? why : "no return");
         api->mus = nullptr;

@@ -109,16 +109,24 @@ int SC68config_find(const char* name) {
 
 int SC68config_read(config68* c, istream68* is) {
   char line[CONFIG68_LINE_MAX];
+  int total = 0;
   for (;;) {
+    if (total >= CONFIG68_FILE_MAX) {
+      SC68error_add("SC68config_read(%s) : more than %d bytes, the rest is ignored", istream68_name(is),
+                    CONFIG68_FILE_MAX);
+      return 0;
+    }
     int n = istream68_gets(is, line, sizeof line);
     if (n < 0) return -1;
     if (n == 0) return 0;
+    total += n;
     bool whole = line[n - 1] == '\n' || n < CONFIG68_LINE_MAX - 1;
     parse_line(c, line);
     // The rest of an over-long line is dropped, not read as a line of its own.
-    while (!whole) {
+    while (!whole && total < CONFIG68_FILE_MAX) {
       n = istream68_gets(is, line, sizeof line);
       if (n < 0) return -1;
+      total += n;
       whole = n == 0 || line[n - 1] == '\n' || n < CONFIG68_LINE_MAX - 1;
     }
   }

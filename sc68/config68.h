@@ -21,6 +21,9 @@ struct config68_entry {
 
 extern const config68_entry SC68config_table[CONFIG68_COUNT];
 constexpr int CONFIG68_LINE_MAX = 1024;
+// Bytes of the file read at most: a real one is under 2 KB, and this keeps
+// a file linked to an endless device from stalling the start.
+constexpr int CONFIG68_FILE_MAX = 64 * 1024;
 
 struct config68 {
   int value[CONFIG68_COUNT];
@@ -31,7 +34,8 @@ void SC68config_default(config68* c);
 void SC68config_valid(config68* c);
 // Key index of name (ASCII case ignored), -1 when unknown.
 int SC68config_find(const char* name);
-// Reads "key = value" lines from an opened stream; 0, or -1 on a read error.
+// Reads "key = value" lines from an opened stream, at most CONFIG68_FILE_MAX
+// bytes (the rest is ignored, with a message); 0, or -1 on a read error.
 int SC68config_read(config68* c, istream68* is);
 // Writes the comment block and one line per key; 0, or -1 on a short write.
 int SC68config_write(const config68* c, istream68* is);

@@ -1,5 +1,6 @@
 #include "sc68/file68.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "sc68/base68.h"
@@ -143,8 +144,15 @@ const unsigned char* skip_text(const unsigned char* p, const unsigned char* end)
   return z ? static_cast<const unsigned char*>(z) + 1 : end;
 }
 
-// SNDH tag header. The file bytes are followed by zeros, so every text
-// found here is terminated.
+uint32_t be_value(const unsigned char* p, int width) {
+  uint32_t v = 0;
+  for (int i = 0; i < width; ++i) v = v << 8 | p[i];
+  return v;
+}
+
+// SNDH tag header, up to "HDNS". Every tag is stepped over whole, the ones
+// not used here too, and zeros between tags are padding. The file bytes are
+// followed by zeros, so every text found here is terminated.
 bool read_sndh(disk68* d, int len) {
   const unsigned char* base = disk_bytes(d);
   const unsigned char* end = base + len;
@@ -161,29 +169,56 @@ bool read_sndh(disk68* d, int len) {
   first.datasz = static_cast<unsigned>(len);
   first.replay = kSndhReplay;
   int musics = 0;
-  unsigned timer_c = 0, vbl = 0;
+  unsigned timer_c = 0, other_timer = 0, vbl = 0;
   int unknown = 0;
   const unsigned char* p = tag + 4;
   const unsigned char* limit = end - 4;
   const unsigned char* text_end = end + kTrailingZeros;
+  // A header without "##" holds one tune.
+  auto tunes = [&] { return musics < 1 ? 1 : musics > SC68_MAX_TRACK ? SC68_MAX_TRACK : musics; };
+  // TIME and FRMS: one big-endian value per sub-tune after the tag.
+  auto table = [&](int width, auto store) {
+    const unsigned char* q = p + 4;
+    for (int i = 0; i < tunes() && q + width <= end; ++i, q += width) store(d->mus[i], be_value(q, width));
+    p = q;
+  };
   while (p < limit) {
     auto at = [&](const char* t) { return !std::memcmp(p, t, std::strlen(t)); };
-    if (at("COMM")) {
+    if (at("HDNS")) {
+      break;
+    } else if (!*p) {
+      ++p;
+    } else if (at("COMM")) {
       first.author = *(p + 4) ? reinterpret_cast<const char*>(p + 4) : nullptr;
       p = skip_text(p + 4, text_end);
     } else if (at("TITL")) {
       d->name = *(p + 4) ? reinterpret_cast<const char*>(p + 4) : nullptr;
       p = skip_text(p + 4, text_end);
-    } else if (at("RIPP") || at("CONV")) {
+    } else if (at("RIPP") || at("CONV") || at("YEAR") || at("FLAG")) {
       p = skip_text(p + 4, text_end);
     } else if (at("MuMo") || at("**")) {
       p += 4;
     } else if (at("TIME")) {
-      read_digits(p + 2, end, &p);
+      table(2, [](music68& m, uint32_t seconds) { m.time_ms = seconds * 1000u; });
+    } else if (at("FRMS")) {
+      table(4, [](music68& m, uint32_t frames) { m.frames = frames; });
+    } else if (at("!#SN")) {
+      // Sub-tune names: word offsets from the tag, the texts after them.
+      const unsigned char* names = p;
+      const unsigned char* after = p;
+      table(2, [&](music68&, uint32_t offset) {
+        if (offset < uint32_t(end - names)) after = std::max(after, skip_text(names + offset, text_end));
+      });
+      p = std::max(p, after);
     } else if (at("##")) {
       musics = static_cast<int>(read_digits(p + 2, end, &p));
+    } else if (at("!#")) {
+      read_digits(p + 2, end, &p);   // default sub-tune, not used
     } else if (at("TC")) {
       timer_c = read_digits(p + 2, end, &p);
+    } else if (at("TA") || at("TB") || at("TD")) {
+      unsigned rate = read_digits(p + 2, end, &p);
+      if (!other_timer) other_timer = rate;
     } else if (at("!V")) {
       vbl = read_digits(p + 2, end, &p);
     } else {
@@ -191,15 +226,12 @@ bool read_sndh(disk68* d, int len) {
       ++p;
     }
   }
-  // A header without "##" holds one tune.
-  if (musics <= 0) musics = 1;
-  if (musics > SC68_MAX_TRACK) musics = SC68_MAX_TRACK;
-  d->nb_six = musics;
-  // The play routine is called at the timer's rate, else at the VBL rate.
-  unsigned frq = timer_c ? timer_c : vbl;
-  for (int i = 0; i < musics; ++i) {
+  d->nb_six = tunes();
+  // The play routine is called at the rate of the timer the file names
+  // (Timer-C first), else at the VBL rate; none leaves validation's 50 Hz.
+  unsigned frq = timer_c ? timer_c : other_timer ? other_timer : vbl;
+  for (int i = 0; i < d->nb_six; ++i) {
     d->mus[i].frq = frq;
-    d->mus[i].time_ms = 0;
     d->mus[i].d0 = i + 1;   // the replay passes the sub-tune number to the file's init
   }
   return true;

@@ -1,14 +1,39 @@
 #include "sc68/istream68.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "sc68/base68.h"
 
 namespace {
 
-std::string temp_name(const istream68* is) { return std::string(is->name) + ".tmp"; }
+constexpr int kTempTries = 16;
+
+// Creates "<path>.<16 random hex digits>" exclusively ("x" never opens an
+// existing file or follows a link); the name goes to is->temp.
+std::FILE* create_temp(istream68* is) {
+  std::random_device entropy;
+  for (int i = 0; i < kTempTries; ++i) {
+    const uint64_t r = uint64_t(entropy()) << 32 | entropy();
+    char suffix[20];
+    std::snprintf(suffix, sizeof suffix, ".%016llx", static_cast<unsigned long long>(r));
+    std::string temp = std::string(is->name) + suffix;
+    std::FILE* f = std::fopen(temp.c_str(), "wbx");
+    if (!f) continue;
+    is->temp = static_cast<char*>(SC68alloc(temp.size() + 1));
+    if (!is->temp) {
+      std::fclose(f);
+      std::remove(temp.c_str());
+      return nullptr;
+    }
+    std::memcpy(is->temp, temp.c_str(), temp.size() + 1);
+    return f;
+  }
+  return nullptr;
+}
 
 istream68* stream_new(istream68::kind_t kind, const char* name, int mode) {
   auto* is = static_cast<istream68*>(SC68alloc(sizeof(istream68)));
@@ -60,8 +85,7 @@ int istream68_open(istream68* is) {
   if (!is || is->is_open) return -1;
   if (is->kind == istream68::FILE_STREAM) {
     if (is->mode == ISTREAM68_WRITE) {
-      std::string tmp = temp_name(is);
-      is->file = std::fopen(tmp.c_str(), "wb");
+      is->file = create_temp(is);
     } else {
       is->file = std::fopen(is->name, is->mode == ISTREAM68_READ ? "rb" : "r+b");
     }
@@ -80,12 +104,13 @@ int istream68_close(istream68* is) {
     if (std::fflush(is->file) || std::ferror(is->file)) is->failed = true;
     err = std::fclose(is->file) ? -1 : 0;
     is->file = nullptr;
-    if (is->mode == ISTREAM68_WRITE) {
-      std::string tmp = temp_name(is);
-      if (err || is->failed || std::rename(tmp.c_str(), is->name)) {
-        std::remove(tmp.c_str());
+    if (is->temp) {
+      if (err || is->failed || std::rename(is->temp, is->name)) {
+        std::remove(is->temp);
         err = -1;
       }
+      SC68free(is->temp);
+      is->temp = nullptr;
     }
   }
   is->is_open = false;

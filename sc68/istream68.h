@@ -15,12 +15,14 @@ struct istream68 {
   int pos;                // memory stream position
   bool is_open;
   bool failed;            // a write came up short: the file is not committed
+  char* temp;             // write-only file stream: the new file while open
 };
 
 // Null on bad arguments or no memory. The stream starts closed. A file
-// opened for writing only is written to "<path>.tmp" and renamed over the
-// path when it is closed after complete writes, so an interrupted save
-// never leaves a truncated file behind.
+// opened for writing only is written to a new file beside the path, created
+// exclusively under an unpredictable name (so no planted file or link is
+// written through), and renamed over the path when it is closed after
+// complete writes, so an interrupted save never leaves a truncated file.
 istream68* istream68_file_create(const char* path, int mode);
 istream68* istream68_mem_create(const void* block, int size, int mode);
 void istream68_destroy(istream68* is);

@@ -8,6 +8,10 @@
 
 #include "sc68/base68.h"
 
+// The bytes of data/Replay/sndh_ice.bin, compiled in.
+extern const unsigned char sndh_ice_replay[];
+extern const unsigned long sndh_ice_replay_size;
+
 namespace {
 
 struct rsc68_state {
@@ -19,6 +23,11 @@ struct rsc68_state {
 };
 
 rsc68_state g_rsc;
+
+// Replays compiled into the engine, so that a copied or installed program
+// plays SNDH files without its data folder; a file in a folder comes first.
+struct builtin_replay { const char* name; const unsigned char* bytes; const unsigned long* size; };
+const builtin_replay kBuiltinReplays[] = {{"sndh_ice", sndh_ice_replay, &sndh_ice_replay_size}};
 
 struct rsc68_kind { const char* dir; const char* ext; bool lower; };
 constexpr rsc68_kind kKinds[] = {
@@ -36,20 +45,55 @@ char* dup_text(const char* s) {
   return p;
 }
 
+// An environment variable that is set but empty counts as unset.
+const char* env_path(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v ? v : nullptr;
+}
+
+// Names come from music files: no directory part, no way up.
+bool plain_name(const char* name) {
+  return *name && !std::strchr(name, '/') && !std::strchr(name, '\\') && !std::strstr(name, "..");
+}
+
+bool same_name(const char* a, const char* b) {
+  for (; *a && *b; ++a, ++b) {
+    char x = *a >= 'A' && *a <= 'Z' ? char(*a - 'A' + 'a') : *a;
+    if (x != *b) return false;
+  }
+  return *a == *b;
+}
+
+istream68* open_builtin_replay(const char* name) {
+  for (const builtin_replay& r : kBuiltinReplays) {
+    if (!same_name(name, r.name)) continue;
+    istream68* is = istream68_mem_create(r.bytes, int(*r.size), ISTREAM68_READ);
+    if (is && istream68_open(is)) {
+      istream68_destroy(is);
+      is = nullptr;
+    }
+    return is;
+  }
+  return nullptr;
+}
+
 void set_path(char*& slot, bool& set, const char* path) {
   SC68free(slot);
   slot = dup_text(path);
   set = true;
 }
 
-// The data folder that comes with the program: the build tree's while the
-// program runs from it, the install prefix's otherwise.
+// The data folder that comes with the program: the installed one, found
+// relative to the binary so that any install prefix works; else the build
+// tree's while the program runs from it; else the configured install location.
 std::string program_data_dir() {
   std::error_code ec;
   std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   std::string build = SC68_BUILD_DATA_DIR;
   std::string installed = SC68_INSTALL_DATA_DIR;
   if (!ec) {
+    std::filesystem::path beside = (exe.parent_path() / SC68_DATA_FROM_BIN_DIR).lexically_normal();
+    if (std::filesystem::is_directory(beside, ec)) return beside.string();
     std::string e = exe.string();
     bool in_build = e.compare(0, std::strlen(SC68_BUILD_TREE), SC68_BUILD_TREE) == 0;
     return in_build ? build : installed;
@@ -90,13 +134,13 @@ void SC68rsc_set_user(const char* path) { set_path(g_rsc.user, g_rsc.user_set, p
 
 void SC68rsc_default_paths() {
   if (!g_rsc.share_set) {
-    const char* env = std::getenv("SC68_DATA");
+    const char* env = env_path("SC68_DATA");
     if (env) SC68rsc_set_share(env);
     else SC68rsc_set_share(program_data_dir().c_str());
   }
   if (!g_rsc.user_set) {
-    const char* env = std::getenv("SC68_HOME");
-    const char* home = std::getenv("HOME");
+    const char* env = env_path("SC68_HOME");
+    const char* home = env_path("HOME");
     if (env) SC68rsc_set_user(env);
     else if (home) SC68rsc_set_user((std::string(home) + "/.sc68").c_str());
     else SC68rsc_set_user(nullptr);
@@ -140,6 +184,8 @@ istream68* default_open(rsc68_t type, const char* name, int mode) {
     if (is) return is;
     if (alloc_failed) return nullptr;
   }
+  if (type == SC68rsc_replay && mode == ISTREAM68_READ)
+    if (istream68* is = open_builtin_replay(name)) return is;
   SC68error_add("SC68rsc_open(%d,%s,%d) : not found", type, name, mode);
   return nullptr;
 }
@@ -155,6 +201,10 @@ istream68* SC68rsc_open(rsc68_t type, const char* name, int mode) {
   }
   if (!g_rsc.handler) {
     SC68error_add("share_path(%s) : NULL resource handler", name);
+    return nullptr;
+  }
+  if (!plain_name(name)) {
+    SC68error_add("share_path(%s) : not a plain resource name", name);
     return nullptr;
   }
   SC68rsc_default_paths();

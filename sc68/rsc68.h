@@ -15,13 +15,17 @@ void SC68rsc_set_user(const char* path);
 const char* SC68rsc_get_share();
 const char* SC68rsc_get_user();
 // Defaults: shared = $SC68_DATA, else the program's data folder; user =
-// $SC68_HOME, else $HOME/.sc68, else none. Only paths still unset are filled.
+// $SC68_HOME, else $HOME/.sc68, else none; an empty variable counts as
+// unset. Only paths still unset are filled.
 void SC68rsc_default_paths();
 // Forgets both paths (they are resolved again on next use).
 void SC68rsc_shutdown();
 
 // Installs an open handler (null for none); gives the previous one.
 rsc68_handler_t SC68rsc_set_handler(rsc68_handler_t handler);
+// User path, then shared path (reading only); a replay found in neither is
+// read from the engine's built-in copy when it has one.
 istream68* default_open(rsc68_t type, const char* name, int mode);
-// mode: 1 read, 2 write.
+// mode: 1 read, 2 write. The name must be plain: not empty, no "/", backslash
+// or "..".
 istream68* SC68rsc_open(rsc68_t type, const char* name, int mode);

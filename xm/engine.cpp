@@ -21,8 +21,13 @@ constexpr int kAmigaClock = 14317056;
 constexpr int kLinearBase = 7680;
 constexpr int kLinearMiddle = 4608;
 constexpr int kMiddleRate = 8363;
-constexpr int kMinPortamentoPeriod = 56;
 constexpr int kMinFrequency = 100;
+// Slides keep the period inside what the tables can sound: 56 is the floor of
+// portamento up, and beyond the top a note sounds at the 100 Hz floor anyway.
+constexpr int kMinPeriod = 56;
+constexpr int kMaxAmigaPeriod = kAmigaClock / kMinFrequency;
+constexpr int kMaxLinearPeriod = 9512;  // 8363 * 2^((4608 - 9512) / 768) = 100 Hz
+constexpr int kMaxPan = 255;
 
 bool linear(const xm_song* song) { return song->flags & 1; }
 
@@ -44,9 +49,23 @@ int note_period(const xm_song* song, int note, int finetune) {
     return linear(song) ? xm_linear_period(note, finetune) : xm_amiga_period(note, finetune);
 }
 
-uint8_t remember(uint8_t& memory, uint8_t parameter) {
-    if (parameter) memory = parameter;
+// Every effect memory: a parameter of 0 means "as last time".
+template <typename T>
+T remember(T& memory, int parameter) {
+    if (parameter) memory = static_cast<T>(parameter);
     return memory;
+}
+
+void slide_period(const xm_song* song, xm_channel* ch, int delta) {
+    int top = linear(song) ? kMaxLinearPeriod : kMaxAmigaPeriod;
+    int p = ch->period + delta;
+    ch->period = p < kMinPeriod ? kMinPeriod : p > top ? top : p;
+}
+
+void slide_pan(xm_channel* ch, int delta) {
+    int p = ch->pan + delta;
+    ch->pan = p < 0 ? 0 : p > kMaxPan ? kMaxPan : p;
+    ch->update_flags |= XM_UPDATE_PANNING;
 }
 
 void lookup(const xm_song* song, xm_channel* ch, xm_instrument*& ins, xm_sample*& s) {
@@ -99,7 +118,9 @@ void xm_envelope_step(xm_channel* ch, int32_t& i, int32_t& k, uint8_t type, int 
         }
     }
     value = envelope_value(fixed);
-    ++k;
+    // Points whose ticks run backwards are never met again; the counter
+    // then runs on and stops at its top instead of wrapping.
+    if (k < INT32_MAX) ++k;
     ch->update_flags |= flag;
 }
 
@@ -266,8 +287,8 @@ void xm_volume_column(xm_channel* ch, uint8_t v) {
     case 10: ch->vibrato_speed = static_cast<uint8_t>(y); break;
     case 11: ch->vibrato_depth = static_cast<uint8_t>(y); break;
     case 12: ch->pan = 16 * y; ch->update_flags |= XM_UPDATE_PANNING; break;
-    case 13: ch->pan -= y; ch->update_flags |= XM_UPDATE_PANNING; break;
-    case 14: ch->pan += y; ch->update_flags |= XM_UPDATE_PANNING; break;
+    case 13: slide_pan(ch, -y); break;
+    case 14: slide_pan(ch, y); break;
     case 15:
         if (y) {
             ch->portamento_speed = static_cast<uint8_t>(16 * y);
@@ -289,8 +310,8 @@ void volume_column_tick(xm_channel* ch, uint8_t v) {
         vibrato(ch);
         vibrato_position_step(ch);
         break;
-    case 13: ch->pan -= y; ch->update_flags |= XM_UPDATE_PANNING; break;
-    case 14: ch->pan += y; ch->update_flags |= XM_UPDATE_PANNING; break;
+    case 13: slide_pan(ch, -y); break;
+    case 14: slide_pan(ch, y); break;
     case 15: tone_portamento(ch); break;
     default: break;
     }
@@ -310,14 +331,8 @@ void global_volume_slide(xm_song* song) {
 void extended_row(xm_song* song, xm_channel* ch, int x, int y, int remembered_volume,
                   int remembered_period, int remembered_pan) {
     switch (x) {
-    case 1:
-        if (y) ch->fine_portamento_up_memory = static_cast<uint8_t>(y);
-        ch->period -= 4 * ch->fine_portamento_up_memory;
-        break;
-    case 2:
-        if (y) ch->fine_portamento_down_memory = static_cast<uint8_t>(y);
-        ch->period += 4 * ch->fine_portamento_down_memory;
-        break;
+    case 1: slide_period(song, ch, -4 * remember(ch->fine_portamento_up_memory, y)); break;
+    case 2: slide_period(song, ch, 4 * remember(ch->fine_portamento_down_memory, y)); break;
     case 4: ch->wave_control = static_cast<uint8_t>((ch->wave_control & 0xF0) | y); break;
     case 5:
         // The shared empty record stays all zero.
@@ -333,14 +348,8 @@ void extended_row(xm_song* song, xm_channel* ch, int x, int y, int remembered_vo
         break;
     case 7: ch->wave_control = static_cast<uint8_t>((ch->wave_control & 0x0F) | y << 4); break;
     case 8: ch->pan = 16 * y; ch->update_flags |= XM_UPDATE_PANNING; break;
-    case 10:
-        if (y) ch->fine_volume_slide_memory = static_cast<uint8_t>(y);
-        volume_up(ch, ch->fine_volume_slide_memory);
-        break;
-    case 11:
-        if (y) ch->fine_volume_slide_memory = static_cast<uint8_t>(y);
-        volume_down(ch, ch->fine_volume_slide_memory);
-        break;
+    case 10: volume_up(ch, remember(ch->fine_volume_slide_memory, y)); break;
+    case 11: volume_down(ch, remember(ch->fine_volume_slide_memory, y)); break;
     case 13:
         ch->volume = remembered_volume;
         ch->period = remembered_period;
@@ -382,34 +391,34 @@ void effect_row(xm_song* song, xm_channel* ch, const uint8_t* cell, int remember
                 int remembered_period, int remembered_pan) {
     int effect = cell[3], p = cell[4], x = p >> 4, y = p & 15;
     switch (effect) {
-    case 1: remember(ch->portamento_up_memory, static_cast<uint8_t>(p)); break;
-    case 2: remember(ch->portamento_down_memory, static_cast<uint8_t>(p)); break;
+    case 1: remember(ch->portamento_up_memory, p); break;
+    case 2: remember(ch->portamento_down_memory, p); break;
     case 3:
-        remember(ch->portamento_speed, static_cast<uint8_t>(p));
+        remember(ch->portamento_speed, p);
         ch->portamento_target = ch->note_period;
         ch->update_flags &= ~(XM_UPDATE_TRIGGER | XM_UPDATE_FREQUENCY);
         break;
     case 4:
-        if (x) ch->vibrato_speed = static_cast<uint8_t>(x);
-        if (y) ch->vibrato_depth = static_cast<uint8_t>(y);
+        remember(ch->vibrato_speed, x);
+        remember(ch->vibrato_depth, y);
         vibrato(ch);
         break;
     case 5:
         ch->portamento_target = ch->note_period;
-        remember(ch->volume_slide_memory, static_cast<uint8_t>(p));
+        remember(ch->volume_slide_memory, p);
         ch->update_flags &= ~(XM_UPDATE_TRIGGER | XM_UPDATE_FREQUENCY);
         break;
     case 6:
-        remember(ch->volume_slide_memory, static_cast<uint8_t>(p));
+        remember(ch->volume_slide_memory, p);
         vibrato(ch);
         break;
     case 7:
-        if (x) ch->tremolo_speed = static_cast<uint8_t>(x);
-        if (y) ch->tremolo_depth = static_cast<uint8_t>(y);
+        remember(ch->tremolo_speed, x);
+        remember(ch->tremolo_depth, y);
         break;
     case 8: ch->pan = p; ch->update_flags |= XM_UPDATE_PANNING; break;
     case 9:
-        if (p) ch->sample_offset_memory = p;
+        remember(ch->sample_offset_memory, p);
         if (ch->voice) {
             uint32_t o = static_cast<uint32_t>(ch->sample_offset_memory) * 256;
             const xm_sample* s = ch->sample ? ch->sample : &empty_sample;
@@ -421,7 +430,7 @@ void effect_row(xm_song* song, xm_channel* ch, const uint8_t* cell, int remember
             }
         }
         break;
-    case 10: remember(ch->volume_slide_memory, static_cast<uint8_t>(p)); break;
+    case 10: remember(ch->volume_slide_memory, p); break;
     case 11:
         song->next_row = 0;
         song->next_order = p >= song->song_length ? 0 : p;
@@ -445,7 +454,7 @@ void effect_row(xm_song* song, xm_channel* ch, const uint8_t* cell, int remember
         song->global_volume = p > 64 ? 64 : p;
         ch->update_flags |= XM_UPDATE_VOLUME;
         break;
-    case 17: remember(song->global_volume_slide_memory, static_cast<uint8_t>(p)); break;
+    case 17: remember(song->global_volume_slide_memory, p); break;
     case 21: {
         xm_instrument* ins;
         xm_sample* s;
@@ -454,10 +463,8 @@ void effect_row(xm_song* song, xm_channel* ch, const uint8_t* cell, int remember
         break;
     }
     case 25:
-        if (p) {
-            ch->panning_slide_memory = static_cast<uint8_t>(p);
-            ch->update_flags |= XM_UPDATE_PANNING;
-        }
+        if (p) ch->update_flags |= XM_UPDATE_PANNING;
+        remember(ch->panning_slide_memory, p);
         break;
     case 27:
         if (p) {
@@ -473,13 +480,8 @@ void effect_row(xm_song* song, xm_channel* ch, const uint8_t* cell, int remember
         tremor(ch);
         break;
     case 33:
-        if (x == 1) {
-            ch->extra_fine_up_memory = static_cast<uint8_t>(y);
-            ch->period -= ch->extra_fine_up_memory;
-        } else if (x == 2) {
-            ch->extra_fine_down_memory = static_cast<uint8_t>(y);
-            ch->period += ch->extra_fine_down_memory;
-        }
+        if (x == 1) slide_period(song, ch, -remember(ch->extra_fine_up_memory, y));
+        if (x == 2) slide_period(song, ch, remember(ch->extra_fine_down_memory, y));
         break;
     default: break;
     }
@@ -502,13 +504,12 @@ void effect_tick(xm_song* song, xm_channel* ch, const uint8_t* cell) {
         }
         break;
     case 1:
-        ch->period -= 4 * ch->portamento_up_memory;
+        slide_period(song, ch, -4 * ch->portamento_up_memory);
         ch->period_delta = 0;
-        if (ch->period < kMinPortamentoPeriod) ch->period = kMinPortamentoPeriod;
         ch->update_flags |= XM_UPDATE_FREQUENCY;
         break;
     case 2:
-        ch->period += 4 * ch->portamento_down_memory;
+        slide_period(song, ch, 4 * ch->portamento_down_memory);
         ch->period_delta = 0;
         ch->update_flags |= XM_UPDATE_FREQUENCY;
         break;
@@ -536,14 +537,7 @@ void effect_tick(xm_song* song, xm_channel* ch, const uint8_t* cell) {
     case 17: global_volume_slide(song); break;
     case 25: {
         int m = ch->panning_slide_memory;
-        if (m >> 4) {
-            ch->pan += m >> 4;
-            if (ch->pan > 255) ch->pan = 255;
-        } else if (m & 15) {
-            ch->pan -= m & 15;
-            if (ch->pan < 0) ch->pan = 0;
-        }
-        ch->update_flags |= XM_UPDATE_PANNING;
+        slide_pan(ch, (m >> 4) ? m >> 4 : -(m & 15));
         break;
     }
     case 27:
@@ -727,15 +721,16 @@ void xm_update_voice(xm_song* song, xm_channel* ch, xm_sample* s) {
                        ch->fade_volume * song->global_volume * static_cast<double>(kVolumeScale);
         int vol = static_cast<int>(level);
         v->volume = v->volume_set = vol;
-        v->left_gain = vol * v->pan / 255;
-        v->right_gain = (255 - v->pan) * vol / 255;
+        v->left_gain = (kMaxPan - v->pan) * vol / kMaxPan;
+        v->right_gain = vol * v->pan / kMaxPan;
     }
     if (ch->update_flags & XM_UPDATE_PANNING) {
         int p = ch->pan + ((128 - std::abs(ch->pan - 128)) / 32) * (ch->panning_envelope_value - 32);
-        p = p < 0 ? 0 : p > 255 ? 255 : p;
+        p = p < 0 ? 0 : p > kMaxPan ? kMaxPan : p;
+        // Pan 0 is hard left and 255 hard right.
         v->pan = v->pan_set = p;
-        v->left_gain = v->volume * p / 255;
-        v->right_gain = (255 - p) * v->volume / 255;
+        v->left_gain = (kMaxPan - p) * v->volume / kMaxPan;
+        v->right_gain = v->volume * p / kMaxPan;
     }
     if (ch->update_flags & XM_UPDATE_FREQUENCY) {
         int64_t f;

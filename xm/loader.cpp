@@ -22,9 +22,17 @@ namespace {
 constexpr char kSignature[] = "Extended Module: ";
 constexpr int kSignatureBytes = 17;
 constexpr int kHeaderSizeOffset = 60;
+// The mixer keeps positions as signed 32.32 fixed point and works with twice a
+// loop's length, so a sample stays below 2^30 values.
+constexpr uint32_t kMaxSampleLength = 1u << 30;
+// Sample data a file may lack at its end and still load (as silence): far
+// more than real cut-off files miss, and it bounds what a tiny file can make
+// the loader reserve.
+constexpr uint64_t kMaxMissingSampleBytes = 32u << 20;
 
 // Reads go through here so that a short read fails the whole load: a
-// truncated module is rejected instead of half loaded.
+// truncated module is rejected instead of half loaded. Only sample data at
+// the end of the file may come short (read_some).
 struct reader {
     void* handle;
     uint32_t file_size;
@@ -58,6 +66,16 @@ struct reader {
         }
         xm_callbacks.seek(handle, static_cast<int32_t>(offset), mode);
     }
+    // Bytes that are not used but must be there, as a short read would.
+    void skip(uint32_t count) {
+        if (remaining() < count)
+            ok = false;
+        else
+            seek(count, 1);
+    }
+    // Sample data at the end of the file may be cut short: returns the bytes
+    // that came, without failing the load.
+    uint32_t read_some(void* dst, uint32_t count) { return ok ? xm_callbacks.read(dst, count, handle) : 0; }
     uint32_t tell() { return xm_callbacks.tell(handle); }
     uint32_t remaining() {
         uint32_t pos = tell();
@@ -69,6 +87,9 @@ uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8)
 uint32_t le32(const uint8_t* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
+
+// Bytes a sample's data takes in the file; bits is 8 or 16 until it is loaded.
+uint64_t stored_bytes(const xm_sample* s) { return static_cast<uint64_t>(s->length) * s->bits / 8; }
 
 bool read_pattern(reader& in, xm_song* song, xm_pattern* pattern) {
     in.u32();  // header length: always treated as 9 bytes
@@ -114,7 +135,9 @@ void sanitize_envelope(uint8_t& points, uint8_t& type, uint8_t& sustain, uint8_t
         if (env[i].y > 64) env[i].y = 64;
 }
 
-bool read_instrument(reader& in, xm_instrument* ins, int index, xm_sample_load_fn hook) {
+// The last instrument's sample data may end early; every other part must be whole.
+bool read_instrument(reader& in, xm_song* song, int index, bool last, xm_sample_load_fn hook) {
+    xm_instrument* ins = &song->instruments[index];
     uint32_t start = in.tell();
     uint32_t size = in.u32();
     in.seek(23, 1);
@@ -176,7 +199,7 @@ bool read_instrument(reader& in, xm_instrument* ins, int index, xm_sample_load_f
         if (type & 16) s->bits = 16;
         s->pan = in.u8();
         s->relative_note = static_cast<int8_t>(in.u8());
-        in.seek(23, 1);
+        in.skip(23);
         if (!in.ok) return false;
         if (s->loop_mode == XM_LOOP_NONE) {
             s->loop_start = 0;
@@ -187,6 +210,7 @@ bool read_instrument(reader& in, xm_instrument* ins, int index, xm_sample_load_f
             s->loop_start /= 2;
             s->loop_length /= 2;
         }
+        if (s->length >= kMaxSampleLength) return false;
         // Loops reaching outside the sample would make the mixer read past
         // the data, so they are cut back to the sample.
         if (s->loop_start > s->length) s->loop_start = s->length;
@@ -196,44 +220,50 @@ bool read_instrument(reader& in, xm_instrument* ins, int index, xm_sample_load_f
             s->loop_length = s->length;
             s->loop_mode = XM_LOOP_NONE;
         }
-        data_bytes += static_cast<uint64_t>(s->length) * s->bits / 8;
+        data_bytes += stored_bytes(s);
     }
-    // Sample data the source cannot hold is a truncated module; checking
-    // before allocating keeps hostile lengths from reserving gigabytes.
-    if (data_bytes > in.remaining()) return false;
+    // Sample data the source cannot hold is checked before allocating, so
+    // hostile lengths cannot reserve gigabytes.
+    uint64_t available = in.remaining();
+    if (data_bytes > available) {
+        if (!last || data_bytes - available > kMaxMissingSampleBytes) return false;
+        song->missing_sample_bytes = data_bytes - available;
+    }
 
     for (uint32_t k = 0; k < count; ++k) {
         xm_sample* s = ins->samples[k];
         if (s->length == 0) continue;
-        uint32_t bytes = s->length * s->bits / 8;
+        // Below 2^31 bytes, as the length is below 2^30 values.
+        uint32_t bytes = static_cast<uint32_t>(stored_bytes(s));
         size_t buffer_bytes = static_cast<size_t>(s->length) * 2 + 16;
         s->data = static_cast<int16_t*>(calloc(buffer_bytes, 1));
         if (!s->data) return false;
+        // Values the file holds; those it lacks stay 0, silence.
+        uint32_t present = s->length;
         if (s->bits == 8) {
             int8_t* raw = static_cast<int8_t*>(calloc(buffer_bytes, 1));
             if (!raw) return false;
-            bool ok = true;
             if (hook) {
                 hook(raw, bytes, 8, index, static_cast<int>(k));
                 in.seek(bytes, 1);
             } else {
-                ok = in.read(raw, bytes);
+                present = in.read_some(raw, bytes);
             }
-            for (uint32_t j = 0; j < s->length; ++j) s->data[j] = static_cast<int16_t>(raw[j] * 256);
+            for (uint32_t j = 0; j < present; ++j) s->data[j] = static_cast<int16_t>(raw[j] * 256);
             free(raw);
-            if (!ok) return false;
             s->bits = 16;
         } else if (hook) {
             hook(s->data, bytes, 16, index, static_cast<int>(k));
             in.seek(bytes, 1);
         } else {
             uint8_t* raw = reinterpret_cast<uint8_t*>(s->data);
-            if (!in.read(raw, bytes)) return false;
-            for (uint32_t j = 0; j < s->length; ++j) s->data[j] = static_cast<int16_t>(le16(raw + 2 * j));
+            present = in.read_some(raw, bytes) / 2;
+            if (present < s->length) s->data[present] = 0;  // half a value came
+            for (uint32_t j = 0; j < present; ++j) s->data[j] = static_cast<int16_t>(le16(raw + 2 * j));
         }
         if (!hook) {
             uint16_t sum = 0;
-            for (uint32_t j = 0; j < s->length; ++j) {
+            for (uint32_t j = 0; j < present; ++j) {
                 sum = static_cast<uint16_t>(sum + static_cast<uint16_t>(s->data[j]));
                 s->data[j] = static_cast<int16_t>(sum);
             }
@@ -296,7 +326,7 @@ bool load(reader& in, xm_song* song, xm_sample_load_fn hook) {
         static_cast<xm_instrument*>(calloc(song->instrument_count + 1, sizeof(xm_instrument)));
     if (!song->instruments) return false;
     for (int i = 0; i < song->instrument_count; ++i)
-        if (!read_instrument(in, &song->instruments[i], i, hook)) return false;
+        if (!read_instrument(in, song, i, i == song->instrument_count - 1, hook)) return false;
     return true;
 }
 

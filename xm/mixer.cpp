@@ -49,6 +49,18 @@ int64_t mix_frames_ramp(const int16_t* d, float* out, int m, int64_t pos, int64_
     return pos;
 }
 
+// Brings a position that left a ping-pong loop back into it, however far it
+// went. Measured from the loop start, a forward pass and a backward pass of
+// one loop length each repeat, so the place in that cycle is the distance
+// travelled modulo twice the length; reflecting at each end in turn (the end
+// E sends p to 2E - p - 2^-32) lands on the same position and direction.
+int64_t fold_pingpong(mix_voice* v, int64_t start, int64_t length, int64_t pos) {
+    int64_t travelled = v->direction == 1 ? pos - start : 2 * length - 1 - (pos - start);
+    int64_t place = travelled % (2 * length);
+    v->direction = place < length ? 1 : 2;
+    return place < length ? start + place : start + 2 * length - 1 - place;
+}
+
 void mix_voice_frames(mix_voice* v, float* out, int n) {
     const xm_sample* s = v->sample;
     int todo = n;
@@ -109,15 +121,7 @@ void mix_voice_frames(mix_voice* v, float* out, int n) {
             if (s->loop_mode == XM_LOOP_FORWARD) {
                 if (pos >= end) pos = start + (pos - start) % length;
             } else if (s->loop_mode == XM_LOOP_PINGPONG) {
-                while (pos >= end || pos < start) {
-                    if (pos >= end) {
-                        pos = 2 * end - pos - 1;
-                        v->direction = 2;
-                    } else {
-                        pos = 2 * start - pos - 1;
-                        v->direction = 1;
-                    }
-                }
+                pos = fold_pingpong(v, start, length, pos);
             } else {
                 v->sample = nullptr;
                 v->position = v->fraction = 0;

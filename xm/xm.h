@@ -139,6 +139,7 @@ struct xm_song {
     uint32_t milliseconds;
     xm_tick_fn tick_routine;
     xm_sample_load_fn sample_load_hook;
+    uint64_t missing_sample_bytes;  // sample data the file lacked at its end, loaded as silence
 };
 
 // Shared all-zero records for missing samples and out-of-range instruments.
@@ -177,9 +178,9 @@ struct xm_channel {
     uint8_t update_flags;
     mix_voice* voice;
     xm_sample* sample;
-    int32_t period;
+    int32_t period;  // slides keep it between 56 and the period of 100 Hz
     int32_t volume;
-    int32_t pan;
+    int32_t pan;     // 0 hard left .. 255 hard right
     int32_t volume_delta;
     int32_t period_delta;
     int32_t volume_envelope_tick;
@@ -272,6 +273,9 @@ extern xm_mixer_state xm_mixer;
 
 void xm_set_file_callbacks(xm_open_fn open, xm_close_fn close, xm_read_fn read, xm_seek_fn seek,
                            xm_tell_fn tell);
+// Null when the module cannot be loaded. A module whose last instrument's
+// sample data ends early loads with the missing values silent and counted in
+// missing_sample_bytes.
 xm_song* xm_load_song(const char* name, xm_sample_load_fn hook);
 bool xm_free_song(xm_song* song);
 

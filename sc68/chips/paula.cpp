@@ -105,6 +105,14 @@ void refresh_readback(paula_t* p)
     put_word(p, PAULA_ADKCONR, p->adkcon & ~PAULA_SETCLR);
 }
 
+// Instructions take no emulated time, so the beam moves by reads instead:
+// every read of VHPOSR, in any form, is a line later, and both halves of
+// the word show that count. Replays that wait a few lines end their loop.
+uint32_t read_beam(paula_t* p)
+{
+    return p->beam++;
+}
+
 void add_half(uint32_t& frame, int right, int value)
 {
     const int shift = right ? 16 : 0;
@@ -145,7 +153,8 @@ void mix_voice(paula_t* p, int n, uint32_t* out, const uint8_t* mem, int frames)
         switched = true;
     };
 
-    const int right = n & 1;
+    // As on the Amiga: channels 0 and 3 on the left, 1 and 2 on the right.
+    const int right = n == 1 || n == 2;
     int a = 0;
     for (int i = 0; i < frames; ++i) {
         const int f = static_cast<int>(pos & FRAC_MASK);
@@ -217,8 +226,8 @@ int paula_init(paula_t* p)
 uint32_t paula_read8(paula_t* p, uint32_t addr)
 {
     const uint32_t off = addr & 0xFF;
-    if (off == PAULA_VHPOSR)
-        return p->beam++;
+    if (off == PAULA_VHPOSR || off == PAULA_VHPOSR + 1)
+        return read_beam(p);
     refresh_readback(p);
     return p->regs[off];
 }
@@ -226,6 +235,10 @@ uint32_t paula_read8(paula_t* p, uint32_t addr)
 uint32_t paula_read16(paula_t* p, uint32_t addr)
 {
     switch (addr & 0xFF) {
+    case PAULA_VHPOSR: {
+        const uint32_t line = read_beam(p);
+        return line << 8 | line;
+    }
     case PAULA_DMACONR: return p->dmacon & ~PAULA_SETCLR;
     case PAULA_INTENAR: return p->intena & ~PAULA_SETCLR;
     case PAULA_INTREQR: return p->intreq & ~PAULA_SETCLR;

@@ -55,7 +55,7 @@ struct paula_t {
     uint16_t intena;
     uint16_t intreq;
     uint16_t adkcon;
-    uint8_t beam;  // beam counter, read at VHPOSR
+    uint8_t beam;  // beam counter: moves one line per read of VHPOSR, 0 after a render
     paula_voice_t voice[PAULA_VOICES];
     int rate;               // output rate in Hz, 0 until one is set
     uint32_t step_constant; // 3,579,610 Hz clock per output frame, fixed point
@@ -87,7 +87,7 @@ void paula_write16(paula_t* p, uint32_t addr, uint32_t v);
 void paula_write32(paula_t* p, uint32_t addr, uint32_t v);
 
 // Renders n stereo frames (left in the low 16 bits, right in the high 16
-// bits) from 68000 RAM: channels 0 and 2 left, 1 and 3 right. mem is the
+// bits) from 68000 RAM: channels 0 and 3 left, 1 and 2 right. mem is the
 // emulator's block of EMU68_MEMSIZE + EMU68_MEMSPARE bytes. Resets the beam
 // counter.
 void paula_render(paula_t* p, uint32_t* out, const uint8_t* mem, int n);

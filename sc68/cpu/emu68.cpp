@@ -227,30 +227,33 @@ void EMU68_exception(emu68_t* emu, uint32_t vector) {
   r.pc = rl(emu, vector);
 }
 
-
 int EMU68_run(emu68_t* emu, uint32_t cycles) {
   reg68_t& r = emu->reg;
+  emu->steps = 0;
   if (!r.mem) return EMU68_error_add(emu, "EMU68_run : no 68K memory");
   const uint32_t pc = r.pc;
   const uint32_t sp = r.a[7];
   int result = 0;
+  // One budget for the routine and all its interrupts: a timer that fires
+  // thousands of times a frame cannot multiply the cost of a slow handler.
+  uint32_t budget = emu->step_limit;
   r.a[7] -= 4;
   for (io68_t* io = emu->chips; io; io = io->next)
     if (io->adjust_cycle) io->adjust_cycle(r.cycle);
   r.cycle = 0;
 
-  if (!emu68_run_to(emu, sp)) {
+  if (!emu68_run_to(emu, sp, &budget)) {
     result = EMU68_error_add(emu, "EMU68_run : routine at %06x did not return (pc:%06x)", pc, r.pc & 0xFFFFFF);
   } else if (io68_t* chip = emu->int_chip; chip && chip->next_interrupt && chip->interrupt) {
     int64_t pos = 0;
-    // A chip that keeps answering "now" without ever delivering would spin
-    // here forever; its questions count against the step limit too.
-    uint32_t polls = emu->step_limit;
     while (((r.sr >> 8) & 7) < 6) {
-      if (!polls--) {
+      // A chip that keeps answering "now" without ever delivering would
+      // spin here forever; its questions are paid from the budget too.
+      if (!budget) {
         result = EMU68_error_add(emu, "EMU68_run : %s interrupts never end", chip->name);
         break;
       }
+      --budget;
       int32_t next = chip->next_interrupt(uint32_t(pos));
       if (next == IO68_NO_INT) break;
       pos += next < 0 ? 0 : next;
@@ -264,13 +267,14 @@ int EMU68_run(emu68_t* emu, uint32_t cycles) {
       ww(emu, r.a[7], r.sr);
       r.sr = (r.sr & 0x70FF) | ((uint32_t(it.level) + 0x20) << 8);
       r.pc = rl(emu, it.vector);
-      if (!emu68_run_to(emu, sp)) {
-        result = EMU68_error_add(emu, "EMU68_run : interrupt at %06x did not return (pc:%06x)", it.vector,
-                                 r.pc & 0xFFFFFF);
+      if (!emu68_run_to(emu, sp, &budget)) {
+        result = EMU68_error_add(emu, "EMU68_run : %s interrupts never end (vector %06x, pc:%06x)", chip->name,
+                                 it.vector, r.pc & 0xFFFFFF);
         break;
       }
     }
   }
+  emu->steps = emu->step_limit - budget;
   r.pc = pc;
   r.a[7] = sp;
   r.cycle = cycles;

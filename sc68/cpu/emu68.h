@@ -27,9 +27,11 @@ constexpr int32_t IO68_NO_INT = INT32_MIN;  // bit pattern 0x80000000
 // it is never executed (the handler's RTE brings A7 back and the run ends).
 constexpr uint32_t EMU68_INT_RETURN = 0x12345678;
 
-// Instructions one routine (or one interrupt handler) may step before the
-// frame driver gives up on it. Real replays stay far below: a whole second
-// of an 8 MHz 68000 is about two million instructions.
+// Steps one run may take: the routine and every interrupt handler of the
+// frame share this budget (each interrupt poll costs one step too), so no
+// frame costs more, however its timers are programmed. Real replays stay
+// far below: a whole second of an 8 MHz 68000 is about two million
+// instructions.
 constexpr uint32_t EMU68_STEP_LIMIT = 1u << 25;
 
 // CCR bits.
@@ -110,7 +112,8 @@ struct emu68_t {
   char errors[EMU68_ERRORS][EMU68_ERROR_LEN];
   int error_count;
   int error_head;    // slot the next message goes to
-  uint32_t step_limit;  // per routine / per handler; EMU68_STEP_LIMIT by default
+  uint32_t step_limit;  // budget of one run; EMU68_STEP_LIMIT by default
+  uint32_t steps;       // steps the last run took, at most step_limit
 };
 
 // --- set-up ------------------------------------------------------------
@@ -179,9 +182,8 @@ void EMU68_step(emu68_t* emu);
 // Runs the routine at PC to its return, then delivers the interrupt chip's
 // interrupts below `cycles` in cycle order, each handler run to its RTE.
 // PC and A7 are restored and the cycle counter is left at `cycles`.
-// Returns 0, or negative when a routine or handler exceeded the step limit
-// or there is no memory (the run is abandoned, with a message on the error
-// list).
+// Returns 0, or negative when the run spent its step budget or there is no
+// memory (the run is abandoned, with a message on the error list).
 int EMU68_run(emu68_t* emu, uint32_t cycles);
 
 // Raises exception `vector` (an address such as 0x10): pushes PC and SR,

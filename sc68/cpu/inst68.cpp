@@ -568,7 +568,13 @@ template <int OPM, int M> CORE_INLINE void line4_sub(core_t& c, int rx, int ry) 
     case G4_NEGX:
       if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
       if constexpr (OPM == 3) dst_write<2, M>(c, ry, get_sr(c));
-      else rmw<SZ, M>(c, ry, [&](uint32_t d) { return do_subx<SZ>(c, d, 0); });
+      else rmw<SZ, M>(c, ry, [&](uint32_t d) {
+        // Motorola's NEGX only clears Z, so a multi-word negation tests zero as a whole.
+        const uint32_t z = c.zflag;
+        const uint32_t r = do_subx<SZ>(c, d, 0);
+        if (!r) c.zflag = z;
+        return r;
+      });
       return;
     case G4_CLR:
       if (OPM == 3 || !ok<C_DATA_ALT, M>(ry)) return illegal(c);
@@ -1093,12 +1099,15 @@ template <int I> CORE_INLINE void exec(core_t& c, uint32_t op) {
   }
 }
 
-// Steps at most `limit` instructions, stopping after one that leaves A7 at
-// or above `top`; true when it stopped that way.
-[[gnu::noinline, gnu::flatten]] bool execute(emu68_t* emu, uint32_t limit, uint32_t top) {
+// Steps instructions, each paid from *budget, stopping after one that
+// leaves A7 at or above `top`; true when it stopped that way, false when
+// the budget ran out first.
+[[gnu::noinline, gnu::flatten]] bool execute(emu68_t* emu, uint32_t* budget, uint32_t top) {
   core_t c{emu, emu->reg.mem, 0, 0, 0, 0, 0, 0};
   enter(c);
-  for (uint32_t n = limit; n; --n) {
+  uint32_t n = *budget;  // a local count, so the loop keeps it in a register
+  while (n) {
+    --n;
     const uint32_t op = fetch16(c);
     switch (DECODE[op]) {
 #define EMU68_CASE(i)                                      \
@@ -1132,26 +1141,29 @@ template <int I> CORE_INLINE void exec(core_t& c, uint32_t op) {
     }
   }
   leave(c);
+  *budget = 0;
   return false;
 stopped:
   leave(c);
+  *budget = n;
   return true;
 }
 
 }  // namespace
 
 void EMU68_step(emu68_t* emu) {
-  if (emu->reg.mem) execute(emu, 1, 0);
+  uint32_t one = 1;
+  if (emu->reg.mem) execute(emu, &one, 0);
 }
 
-bool emu68_run_to(emu68_t* emu, uint32_t top) {
-  uint32_t limit = emu->step_limit;
+bool emu68_run_to(emu68_t* emu, uint32_t top, uint32_t* budget) {
   // The loop leaves out the return test after instructions that keep A7, so
   // A7 must start below the top; else the first instruction alone decides.
-  if (emu->reg.a[7] >= top && limit) {
-    execute(emu, 1, top);
+  if (emu->reg.a[7] >= top && *budget) {
+    uint32_t one = 1;
+    execute(emu, &one, top);
+    --*budget;
     if (emu->reg.a[7] >= top) return true;
-    --limit;
   }
-  return execute(emu, limit, top);
+  return execute(emu, budget, top);
 }

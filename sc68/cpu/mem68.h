@@ -3,8 +3,9 @@
 
 #include "sc68/cpu/emu68.h"
 
-// Steps until A7 climbs back to `top`; false when the step limit hits first.
-bool emu68_run_to(emu68_t* emu, uint32_t top);
+// Steps until A7 climbs back to `top`, each step taken from *budget; false
+// when the budget runs out first.
+bool emu68_run_to(emu68_t* emu, uint32_t top, uint32_t* budget);
 
 namespace mem68 {
 

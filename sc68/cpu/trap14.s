@@ -6,6 +6,9 @@
 	.equ	ORIGIN, 0x600
 	.equ	SIZE, 308
 	.equ	MFP_VR, 0xfffa17
+	.equ	MFP_IERA, 0xfa07
+	.equ	MFP_IERB, 0xfa09
+	.equ	MFP_IMR_IER, 0x0c
 	.text
 start:
 	cmp.w	#0x26,6(%sp)
@@ -40,7 +43,8 @@ iorec:
 
 | 0x1F: timer.w, control.w, data.w, vector.l. The timer is stopped first so
 | that the MFP loads its counter with the new data, then the vector and the
-| data are set and the control bits started.
+| data are set, the control bits started, and the timer's interrupt enabled
+| and unmasked, as the Atari's own Xbtimer does.
 	.equ	SAVED, 20
 	.equ	ARG_TIMER, 8+SAVED
 	.equ	ARG_CTRL, 10+SAVED
@@ -74,6 +78,10 @@ xbtimer:
 	and.b	%d1,%d2
 	move.l	(%a0),%a1
 	or.b	%d2,(%a1)
+	move.w	12(%a0),%a1
+	move.b	14(%a0),%d2
+	or.b	%d2,(%a1)
+	or.b	%d2,MFP_IMR_IER(%a1)
 	movem.l	(%sp)+,%d1-%d3/%a0-%a1
 	rte
 
@@ -82,24 +90,30 @@ ignore:
 
 	.even
 | Per timer: control register, data register, control bits kept for the
-| other timer, shift of this timer's bits, vector offset, padding.
+| other timer, shift of this timer's bits, vector offset, enable register of
+| its bank (a short address; the mask register follows at +12), its bit in
+| the enable and mask registers, padding.
 timers:
 	.long	0xfffa19, 0xfffa1f
 	.byte	0x00, 0
 	.word	0x34
-	.long	0
+	.word	MFP_IERA
+	.byte	0x20, 0
 	.long	0xfffa1b, 0xfffa21
 	.byte	0x00, 0
 	.word	0x20
-	.long	0
+	.word	MFP_IERA
+	.byte	0x01, 0
 	.long	0xfffa1d, 0xfffa23
 	.byte	0x0f, 4
 	.word	0x14
-	.long	0
+	.word	MFP_IERB
+	.byte	0x20, 0
 	.long	0xfffa1d, 0xfffa25
 	.byte	0xf0, 0
 	.word	0x10
-	.long	0
+	.word	MFP_IERB
+	.byte	0x10, 0
 
 kbdv:
 	.rept	9

@@ -342,6 +342,122 @@ TEST(XmEngine, EnvelopeWithBackwardTicksStaysInRange) {
         ASSERT_LE(channel().panning_envelope_value, 64);
         ASSERT_LE(channel().voice->volume, 127);
     }
+    // Past its last point the envelope's tick counter stops at its top.
+    channel().volume_envelope_tick = INT32_MAX - 1;
+    for (int t = 0; t < 3; ++t) xm_song_tick(s.get());
+    EXPECT_EQ(channel().volume_envelope_tick, INT32_MAX);
+}
+
+enum slide_end { kLowestPeriod, kHighestPeriod, kPan };
+
+struct slide {
+    uint8_t volume_column, effect, parameter;
+    slide_end end;
+    int pan;  // where a pan slide ends
+};
+
+// Renders slides that never end at the fastest tempo the header can ask for,
+// one channel each, and checks where each one stopped.
+void render_endless_slides(const std::vector<slide>& slides, uint16_t flags, int tempo, int seconds) {
+    xm_build b;
+    b.channels = static_cast<int>(slides.size());
+    b.flags = flags;
+    b.tempo = tempo;
+    b.bpm = 32767;
+    // The note starts once; the second pattern slides on and on.
+    b.pattern(64);
+    b.pattern(64);
+    b.orders = {0, 1};
+    b.song_length = 2;
+    b.restart = 1;
+    b.instrument(square_sample(256, true));
+    for (int c = 0; c < b.channels; ++c)
+        for (int r = 0; r < 128; ++r)
+            b.set(r / 64, r % 64, c, r == 0 ? 49 : 0, r == 0 ? 1 : 0, slides[c].volume_column, slides[c].effect,
+                  slides[c].parameter);
+    song_ptr s = start(b);
+    ASSERT_TRUE(s);
+    ASSERT_EQ(s->samples_per_tick, 3);
+    for (int blk = 0; blk < seconds * XM_OUTPUT_RATE / XM_BLOCK_FRAMES; ++blk) xm_render_block();
+    for (int c = 0; c < b.channels; ++c) {
+        const xm_channel& ch = channel(c);
+        if (slides[c].end == kLowestPeriod) {
+            EXPECT_EQ(ch.period, 56) << "channel " << c;
+        } else if (slides[c].end == kHighestPeriod) {
+            // The highest period is the last one above the 100 Hz floor.
+            EXPECT_EQ(ch.voice->frequency, 100) << "channel " << c;
+        } else {
+            EXPECT_EQ(ch.pan, slides[c].pan) << "channel " << c;
+        }
+    }
+}
+
+TEST(XmEngine, EndlessSlidesStayInRange) {
+    const std::vector<slide> slides = {
+        {0, 0x02, 0xFF, kHighestPeriod, 0}, {0, 0x01, 0xFF, kLowestPeriod, 0}, {0, 0x0E, 0x2F, kHighestPeriod, 0},
+        {0, 0x0E, 0x1F, kLowestPeriod, 0},  {0, 0x21, 0x2F, kHighestPeriod, 0}, {0, 0x21, 0x1F, kLowestPeriod, 0},
+        {0xEF, 0, 0, kPan, 255},            {0xDF, 0, 0, kPan, 0},
+    };
+    // 2 s at 3 frames a tick are some ten minutes at 125 BPM.
+    for (uint16_t flags : {0, 1}) {
+        SCOPED_TRACE(flags ? "linear" : "Amiga");
+        render_endless_slides(slides, flags, 2, 2);
+    }
+    // 200 s are sixteen hours at 125 BPM; an unbounded 2FF at speed 31
+    // overflows the period after about 150 s.
+    render_endless_slides({slides[0]}, 0, 31, 200);
+}
+
+// A fine slide without a parameter repeats the last one: "X15" then "X10"
+// slides twice.
+TEST(XmEngine, FineSlidesRepeatTheirLastStep) {
+    struct fine_slide {
+        uint8_t effect, first, again;
+        int step;
+    };
+    const fine_slide slides[] = {{0x21, 0x15, 0x10, -5}, {0x21, 0x25, 0x20, 5}, {0x0E, 0x13, 0x10, -12},
+                                 {0x0E, 0x23, 0x20, 12}};
+    for (const fine_slide& f : slides) {
+        SCOPED_TRACE(testing::Message() << std::hex << int(f.effect) << " " << int(f.first));
+        xm_build b = single_channel();
+        b.flags = 1;
+        b.tempo = 1;
+        b.set(0, 0, 0, 49, 1);
+        b.set(0, 1, 0, 0, 0, 0, f.effect, f.first);
+        b.set(0, 2, 0, 0, 0, 0, f.effect, f.again);
+        song_ptr s = start(b);
+        std::vector<int> periods;
+        for (int row = 0; row < 3; ++row) {
+            xm_song_tick(s.get());
+            periods.push_back(channel().period);
+        }
+        EXPECT_EQ(periods, (std::vector<int>{4608, 4608 + f.step, 4608 + 2 * f.step}));
+    }
+}
+
+// Pan 0 is hard left and 255 hard right, from the sample or from 8xx.
+TEST(XmEngine, PanZeroIsLeft) {
+    struct placement {
+        uint8_t sample_pan, effect, parameter;
+        bool left, right;  // heard on that side
+    };
+    const placement placements[] = {{0, 0, 0, true, false},    {255, 0, 0, false, true},  {128, 0, 0, true, true},
+                                    {128, 8, 0, true, false},  {0, 8, 255, false, true}};
+    for (const placement& p : placements) {
+        SCOPED_TRACE(testing::Message() << "pan " << int(p.sample_pan) << ", effect " << int(p.effect) << " "
+                                        << int(p.parameter));
+        xm_build b = single_channel();
+        b.instruments[0].samples[0].pan = p.sample_pan;
+        b.set(0, 0, 0, 49, 1, 0, p.effect, p.parameter);
+        song_ptr s = start(b);
+        double left = 0, right = 0;
+        for (int blk = 0; blk < 4; ++blk) {
+            const int16_t* out = xm_render_block();
+            for (int i = 0; i < XM_BLOCK_FRAMES; ++i) left += std::abs(out[2 * i]), right += std::abs(out[2 * i + 1]);
+        }
+        EXPECT_EQ(left > 0, p.left);
+        EXPECT_EQ(right > 0, p.right);
+    }
 }
 
 TEST(XmEngine, AmigaPeriodOfZeroKeepsTheFrequency) {
@@ -384,8 +500,8 @@ TEST(XmEngine, PanningAndGlobalVolume) {
     xm_song_tick(s.get());
     mix_voice* v = channel().voice;
     EXPECT_EQ(v->pan, 255);
-    EXPECT_EQ(v->right_gain, 0);
-    EXPECT_EQ(v->left_gain, v->volume);
+    EXPECT_EQ(v->left_gain, 0);
+    EXPECT_EQ(v->right_gain, v->volume);
     for (int t = 0; t < 6; ++t) xm_song_tick(s.get());
     EXPECT_EQ(s->global_volume, 32);
     EXPECT_EQ(v->volume, 63);

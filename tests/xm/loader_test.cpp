@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "tests/xm/xm_builder.h"
@@ -62,16 +63,84 @@ TEST(XmLoader, RejectsWrongSignatureAndMissingSource) {
     EXPECT_FALSE(xm_free_song(nullptr));
 }
 
-TEST(XmLoader, EveryTruncationIsRejected) {
-    std::vector<uint8_t> bytes = one_pattern_module().bytes();
+// A module cut inside its last instrument's sample data loads with the
+// missing values silent; cut anywhere before, it is refused.
+TEST(XmLoader, CutSampleDataLoadsAsSilenceCutHeadersAreRefused) {
+    xm_build b = one_pattern_module();
+    xm_build_sample narrow, wide;
+    narrow.values = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    wide.sixteen = true;
+    wide.values = {1000, -2000, 3000, -4000, 5000, -6000};
+    b.instruments.push_back({});
+    b.instruments.back().samples = {narrow, wide};
+    std::vector<uint8_t> bytes = b.bytes();
+    const size_t data_start = bytes.size() - 10 - 12;
     for (size_t n = 0; n < bytes.size(); ++n) {
         std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<long>(n));
-        xm_song* s = load_xm_bytes(cut);
-        EXPECT_EQ(s, nullptr) << "loaded a module cut to " << n << " of " << bytes.size() << " bytes";
-        xm_free_song(s);
+        song_ptr s(load_xm_bytes(cut));
+        ASSERT_EQ(s != nullptr, n >= data_start) << "cut to " << n << " of " << bytes.size() << " bytes";
+        if (!s) continue;
+        EXPECT_EQ(s->missing_sample_bytes, bytes.size() - n);
+        const xm_sample* a = s->instruments[1].samples[0];
+        const xm_sample* w = s->instruments[1].samples[1];
+        ASSERT_EQ(a->length, 10u);
+        ASSERT_EQ(w->length, 6u);
+        size_t narrow_present = std::min<size_t>(n - data_start, 10);
+        size_t wide_present = (n - data_start - narrow_present) / 2;
+        for (size_t j = 0; j < 10; ++j) ASSERT_EQ(a->data[j], j < narrow_present ? narrow.values[j] * 256 : 0) << n;
+        for (size_t j = 0; j < 6; ++j) ASSERT_EQ(w->data[j], j < wide_present ? wide.values[j] : 0) << n;
     }
-    song_ptr whole(load_xm_bytes(bytes));
-    EXPECT_TRUE(whole);
+    EXPECT_EQ(load(b)->missing_sample_bytes, 0u);
+}
+
+// A source that holds the module's header bytes followed by zeros up to a
+// size far beyond memory the test would want to touch.
+struct sparse_source {
+    std::vector<uint8_t> head;
+    uint64_t size;
+    uint64_t position;
+} sparse;
+
+void* sparse_open(const char*) { return &sparse; }
+void sparse_close(void*) {}
+uint32_t sparse_read(void* dst, uint32_t count, void*) {
+    uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(count, sparse.size - sparse.position));
+    for (uint32_t i = 0; i < n; ++i, ++sparse.position)
+        static_cast<uint8_t*>(dst)[i] = sparse.position < sparse.head.size() ? sparse.head[sparse.position] : 0;
+    return n;
+}
+void sparse_seek(void*, int32_t offset, int mode) {
+    int64_t base = mode == 0 ? 0 : mode == 1 ? static_cast<int64_t>(sparse.position) : static_cast<int64_t>(sparse.size);
+    sparse.position = static_cast<uint64_t>(std::clamp<int64_t>(base + offset, 0, static_cast<int64_t>(sparse.size)));
+}
+uint32_t sparse_tell(void*) { return static_cast<uint32_t>(sparse.position); }
+
+// Bytes of a 16-bit sample are counted in 64 bits: 2^28 values and more
+// would wrap a 32-bit count.
+TEST(XmLoader, SampleOfMoreThanHalfAGigabyteIsCountedWhole) {
+    xm_build b;
+    b.pattern(1).empty_packing = true;
+    xm_build_sample wide;
+    wide.sixteen = true;
+    wide.values = {1};
+    xm_build_sample after;
+    after.values = {1, 2, 3, 4};
+    b.instrument(wide).samples.push_back(after);
+    sparse.head = b.bytes();
+    const size_t length_field = 60 + 276 + 9 + 263;
+    const uint32_t wide_bytes = (1u << 29) + 64;
+    for (int i = 0; i < 4; ++i) sparse.head[length_field + i] = static_cast<uint8_t>(wide_bytes >> (8 * i));
+    sparse.size = sparse.head.size() - 6 + wide_bytes + 4;
+    sparse.position = 0;
+    static std::vector<uint32_t> counted;
+    counted.clear();
+    auto hook = [](void*, uint32_t bytes, int, int, int) { counted.push_back(bytes); };
+    xm_set_file_callbacks(sparse_open, sparse_close, sparse_read, sparse_seek, sparse_tell);
+    song_ptr s(xm_load_song(nullptr, hook));
+    ASSERT_TRUE(s);
+    EXPECT_EQ(counted, (std::vector<uint32_t>{wide_bytes, 4}));
+    EXPECT_EQ(s->instruments[0].samples[0]->length, wide_bytes / 2);
+    EXPECT_EQ(s->missing_sample_bytes, 0u);
 }
 
 TEST(XmLoader, RejectsHeadersThatLeadOutOfTheTables) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <memory>
 #include <random>
 
@@ -91,7 +92,7 @@ TEST(XmMixer, ForwardLoopWraps) {
     for (int i = 0; i < 12; ++i) EXPECT_FLOAT_EQ(out[2 * i], expected[i]) << i;
 }
 
-TEST(XmMixer, PingPongLoopsStayInsideTheLoop) {
+TEST(XmMixer, PingPongLoopOfOneFrameHoldsItsValue) {
     test_sample one({10, 20, 30, 40, 50}, XM_LOOP_PINGPONG, 3, 1);
     mix_voice& v = play(one, kOne * 7 / 10);
     v.position = 3;
@@ -100,22 +101,71 @@ TEST(XmMixer, PingPongLoopsStayInsideTheLoop) {
     for (int i = 0; i < 500; ++i) ASSERT_FLOAT_EQ(out[2 * i], 40.0f) << i;
     EXPECT_EQ(v.position, 3u);
     EXPECT_NE(v.sample, nullptr);
+}
 
-    test_sample wide({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, XM_LOOP_PINGPONG, 2, 5);
-    mix_voice& w = play(wide, kOne + kOne / 3);
-    bool went_back = false;
-    for (int chunk = 0; chunk < 50; ++chunk) {
-        std::vector<float> o(2 * 7, 0.0f);
-        xm_mix(o.data(), 7);
-        ASSERT_NE(w.sample, nullptr);
-        went_back |= w.direction == 2;
-        if (chunk > 0) {
-            ASSERT_GE(w.position, 2u);
-            ASSERT_LT(w.position, 7u);
+// The mixer folds a position that left a ping-pong loop in one step; it must
+// land where reflecting at each end in turn, frame by frame, would.
+TEST(XmMixer, PingPongFoldMatchesReflectingFrameByFrame) {
+    std::mt19937_64 rng(11);
+    test_sample t(std::vector<int16_t>(64, 0), XM_LOOP_PINGPONG, 0, 1);
+    for (int i = 0; i < 3000; ++i) {
+        uint32_t loop_start = static_cast<uint32_t>(rng() % 20), loop_length = static_cast<uint32_t>(rng() % 30 + 1);
+        t.s.loop_start = loop_start;
+        t.s.loop_length = loop_length;
+        // Ordinary steps below one frame up to steps a hundred loops long.
+        uint64_t step = i % 2 ? rng() % (2 * kOne) + 1 : rng() % (kOne * 100 * loop_length) + 1;
+        mix_voice& v = play(t, step);
+        int64_t start = static_cast<int64_t>(loop_start) << 32, end = start + (static_cast<int64_t>(loop_length) << 32);
+        int64_t pos = start + static_cast<int64_t>(rng() % static_cast<uint64_t>(end - start));
+        bool forward = rng() % 2;
+        v.position = static_cast<uint32_t>(static_cast<uint64_t>(pos) >> 32);
+        v.fraction = static_cast<uint32_t>(pos);
+        v.direction = forward ? 1 : 2;
+        int frames = static_cast<int>(rng() % 40 + 1);
+        for (int f = 0; f < frames; ++f) {
+            pos += forward ? static_cast<int64_t>(step) : -static_cast<int64_t>(step);
+            while (pos >= end || pos < start) {
+                forward = pos < start;
+                pos = forward ? 2 * start - pos - 1 : 2 * end - pos - 1;
+            }
         }
-        for (int i = 0; i < 7; ++i) ASSERT_LE(o[2 * i], 7.0f);
+        std::vector<float> out(2 * frames, 0.0f);
+        xm_mix(out.data(), frames);
+        ASSERT_EQ((static_cast<uint64_t>(v.position) << 32 | v.fraction), static_cast<uint64_t>(pos)) << "case " << i;
+        ASSERT_EQ(v.direction, forward ? 1 : 2) << "case " << i;
     }
-    EXPECT_TRUE(went_back);
+}
+
+// 32 voices on one-frame loops, at a note wrapped far above the table, step
+// about a thousand loop lengths per frame; a ping-pong loop must not cost
+// more than a forward loop does.
+TEST(XmMixer, PingPongLoopCostsNoMoreThanAForwardLoop) {
+    auto cpu_seconds = [](uint8_t loop_type) {
+        xm_build b;
+        b.channels = 32;
+        b.flags = 1;
+        b.pattern(64);
+        xm_build_sample s = square_sample(16, false);
+        s.type = loop_type;
+        s.loop_start = 4;
+        s.loop_length = 1;
+        s.relative_note = 100;
+        b.instrument(s);
+        for (int c = 0; c < b.channels; ++c) b.set(0, 0, c, 96, 1);
+        song_ptr song(load_xm_bytes(b.bytes()));
+        if (!song || !xm_render_start(song.get())) {
+            ADD_FAILURE() << "the module does not load";
+            return 0.0;
+        }
+        timespec t0{}, t1{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
+        for (int blk = 0; blk < 100; ++blk) xm_render_block();
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t1);
+        EXPECT_GT(xm_mixer.voices[0].step_integer, 500u);
+        return static_cast<double>(t1.tv_sec - t0.tv_sec) + (t1.tv_nsec - t0.tv_nsec) * 1e-9;
+    };
+    double forward = cpu_seconds(1), pingpong = cpu_seconds(2);
+    EXPECT_LT(pingpong, 3 * forward) << pingpong << " s against " << forward << " s";
 }
 
 TEST(XmMixer, BoundaryFrameCountIsExact) {

@@ -24,6 +24,15 @@ grep -qx 'channels: 4' "$work/info" || fail "--info channels"
 grep -qx 'song length: 2' "$work/info" || fail "--info song length"
 grep -qx 'bpm: 125' "$work/info" || fail "--info bpm"
 
+# Cut inside the last sample's data: plays, with one warning. Cut inside the headers: refused.
+size=$(wc -c < "$module")
+head -c $((size - 100)) "$module" > "$work/cut.xm"
+"$tool" "$work/cut.xm" -o "$work/e.wav" --seconds 1 2> "$work/err" || fail "a module cut in its sample data plays"
+[ "$(wc -l < "$work/err")" -eq 1 ] && grep -q 'warning:.*100 bytes' "$work/err" || fail "one warning line for a cut module"
+head -c 400 "$module" > "$work/cut.xm"
+"$tool" "$work/cut.xm" -o "$work/e.wav" 2> /dev/null
+[ $? -eq 1 ] || fail "a module cut in its headers is refused"
+
 printf 'not a module' > "$work/bad.xm"
 "$tool" "$work/bad.xm" -o "$work/d.wav" 2> "$work/err"
 [ $? -eq 1 ] || fail "unloadable file gives status 1"

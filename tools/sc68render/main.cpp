@@ -145,9 +145,13 @@ int main(int argc, char** argv) {
   std::vector<uint8_t> pcm;
   pcm.reserve(API68_RATE * 4);
   uint32_t done = 0;
+  bool failed = false;
   while (done < frames) {
     int status = api68_process(api, &frame, 1);
-    if (status < 0) break;
+    if (status < 0) {
+      failed = true;
+      break;
+    }
     for (int s = 0; s < 4; ++s) pcm.push_back(uint8_t(frame >> (8 * s)));
     ++done;
     if (status & API68_END) break;
@@ -163,14 +167,16 @@ int main(int argc, char** argv) {
     }
   }
   std::fwrite(pcm.data(), 1, pcm.size(), f);
-  // A track that ended early gets a header that matches what was written.
+  // A track that ended or failed early gets a header that matches what was
+  // written, so the file stays a valid WAV.
   if (done < frames && std::fseek(f, 0, SEEK_SET) == 0) wav_header(f, done);
   bool ok = std::fclose(f) == 0;
   if (bar) std::fprintf(stderr, "\r%*s\r", kBarWidth + 8, "");
+  if (failed) std::fprintf(stderr, "sc68render: %s\n", last_error());
   api68_shutdown(api);
   if (!ok) {
     std::fprintf(stderr, "sc68render: cannot write %s\n", out);
     return 1;
   }
-  return 0;
+  return failed ? 1 : 0;
 }

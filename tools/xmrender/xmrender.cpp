@@ -170,6 +170,9 @@ int main(int argc, char** argv) {
         fprintf(stderr, "xmrender: %s is not a module this player can load\n", o.in.c_str());
         return 1;
     }
+    if (song->missing_sample_bytes)
+        fprintf(stderr, "xmrender: warning: %s is cut short; its last %llu bytes of sample data play as silence\n",
+                o.in.c_str(), static_cast<unsigned long long>(song->missing_sample_bytes));
     if (o.info) {
         print_info(song, bytes);
         xm_free_song(song);

@@ -17,9 +17,10 @@ TEST(Script, ParsesEveryActionAndSortsByFrame)
         "5 rpress\n"
         "5 rrelease\n"
         "6 wheel -3\n"
-        "7 key up Home\r\n";
+        "7 key up Home\r\n"
+        "11 close\n";
     ASSERT_TRUE(parse_script(text, "s", ev, err)) << err;
-    ASSERT_EQ(ev.size(), 8u);
+    ASSERT_EQ(ev.size(), 9u);
     EXPECT_EQ(ev[0].frame, 3);
     EXPECT_EQ(ev[0].action, ScriptAction::Move);
     EXPECT_EQ(ev[0].a, 12);
@@ -31,6 +32,7 @@ TEST(Script, ParsesEveryActionAndSortsByFrame)
     EXPECT_EQ(ev[6].a, VK_HOME);
     EXPECT_EQ(ev[7].frame, 10);
     EXPECT_EQ(ev[7].a, VK_PAGE_DOWN);
+    EXPECT_EQ(ev[8].action, ScriptAction::Close);
 }
 
 TEST(Script, MalformedLinesNameTheFileAndLine)

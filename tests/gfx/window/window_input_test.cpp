@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "gfx/window.h"
+#include "platform/keys.h"
 
 TEST(WindowInput, OneWheelMessageIsOneStepWhateverItsSize)
 {
@@ -18,62 +21,115 @@ TEST(WindowInput, OneWheelMessageIsOneStepWhateverItsSize)
     window_set_wheel(1, 0);
 }
 
-TEST(WindowInput, PositionsAreSixteenBitUnsigned)
+TEST(WindowInput, PointerEventsLandInTheFrameAndClampToItsNearestEdge)
 {
-    window_on_mouse_move(123, 456);
-    EXPECT_EQ(window_mouse_x(), 123);
-    EXPECT_EQ(window_mouse_y(), 456);
-    window_on_mouse_move(-1, -3);
-    EXPECT_EQ(window_mouse_x(), 65535);
-    EXPECT_EQ(window_mouse_y(), 65533);
+    // 1920 x 1080 shows the 800 x 600 frame at 240..1679 with bars left and right.
+    using enum DisplayEventKind;
+    const struct {
+        DisplayEvent event;
+        int x, y;
+    } cases[] = {
+        {{.kind = MouseMove, .x = 960, .y = 540}, 400, 300},
+        {{.kind = MouseMove, .x = 240, .y = 0}, 0, 0},
+        {{.kind = MouseMove, .x = 1679, .y = 1079}, 799, 599},
+        {{.kind = MouseMove, .x = 100, .y = 540}, 0, 300},       // left bar
+        {{.kind = MouseMove, .x = 239, .y = 540}, 0, 300},
+        {{.kind = MouseMove, .x = 1900, .y = 540}, 799, 300},    // right bar
+        {{.kind = MouseMove, .x = -5000, .y = -40}, 0, 0},       // outside, button held
+        {{.kind = MouseMove, .x = 960, .y = 70000}, 400, 599},
+        {{.kind = Button, .x = 50, .y = 540, .button = DISPLAY_BUTTON_LEFT, .on = true}, 0, 300},
+    };
+    for (const auto& c : cases) {
+        WindowState w;
+        w.width = 800;
+        w.height = 600;
+        window_handle_event(w, c.event, 1920, 1080);
+        EXPECT_EQ(w.mouse_x, c.x) << c.event.x << "," << c.event.y;
+        EXPECT_EQ(w.mouse_y, c.y) << c.event.x << "," << c.event.y;
+    }
 }
 
-TEST(WindowInput, ButtonsAreTrackedSeparately)
+TEST(WindowScaling, WholeStepsByNearestNeighbourThenLinearOntoTheLargestFit)
 {
-    window_on_button(1, 1);
-    window_on_button(0, 1);
-    EXPECT_EQ(window_left_button(), 1);
-    EXPECT_EQ(window_right_button(), 1);
-    window_on_button(1, 0);
-    EXPECT_EQ(window_left_button(), 0);
-    EXPECT_EQ(window_right_button(), 1);
-    window_on_button(0, 0);
-    EXPECT_EQ(window_right_button(), 0);
+    const struct {
+        int w, h;
+        int factor;
+        WindowViewport dest;
+    } cases[] = {
+        {1920, 1080, 1, {240, 0, 1440, 1080}},
+        {1280, 1024, 1, {0, 32, 1280, 960}},
+        {800, 600, 1, {0, 0, 800, 600}},
+        {640, 400, 1, {53, 0, 533, 400}},    // smaller than the picture
+        {800, 1000, 1, {0, 200, 800, 600}},
+        {1600, 1200, 2, {0, 0, 1600, 1200}},
+        {2560, 1440, 2, {320, 0, 1920, 1440}},
+        {3840, 2160, 3, {480, 0, 2880, 2160}},
+    };
+    for (const auto& c : cases) {
+        WindowScaling plan = window_scaling_plan(c.w, c.h, 800, 600);
+        EXPECT_EQ(plan.factor, c.factor) << c.w << "x" << c.h;
+        EXPECT_EQ(plan.dest.x, c.dest.x) << c.w << "x" << c.h;
+        EXPECT_EQ(plan.dest.y, c.dest.y) << c.w << "x" << c.h;
+        EXPECT_EQ(plan.dest.w, c.dest.w) << c.w << "x" << c.h;
+        EXPECT_EQ(plan.dest.h, c.dest.h) << c.w << "x" << c.h;
+    }
 }
 
-TEST(WindowScaling, FrameFitsWithBarsAndKeepsItsAspect)
+TEST(WindowInput, CloseRequestsComeFromTheCloseBoxAltF4AndEscapeWhereAllowed)
 {
-    WindowViewport wide = window_fit_viewport(1920, 1080, 800, 600);
-    EXPECT_EQ(wide.h, 1080);
-    EXPECT_EQ(wide.w, 1440);
-    EXPECT_EQ(wide.x, 240);
-    EXPECT_EQ(wide.y, 0);
-    WindowViewport tall = window_fit_viewport(800, 1000, 800, 600);
-    EXPECT_EQ(tall.w, 800);
-    EXPECT_EQ(tall.h, 600);
-    EXPECT_EQ(tall.y, 200);
-    WindowViewport same = window_fit_viewport(800, 600, 800, 600);
-    EXPECT_EQ(same.x, 0);
-    EXPECT_EQ(same.w, 800);
+    using enum DisplayEventKind;
+    const struct {
+        DisplayEvent event;
+        uint8_t allow_close;
+        bool requested;
+    } cases[] = {
+        {{.kind = Close}, 0, true},
+        {{.kind = Key, .key = VK_F4, .on = true, .alt = true}, 0, true},
+        {{.kind = Key, .key = VK_F4, .on = true}, 1, false},
+        {{.kind = Key, .key = VK_ESCAPE, .on = true}, 0, false},
+        {{.kind = Key, .key = VK_ESCAPE, .on = true}, 1, true},
+        {{.kind = Key, .key = VK_ESCAPE}, 1, false},
+    };
+    for (const auto& c : cases) {
+        WindowState w;
+        w.width = 800;
+        w.height = 600;
+        w.allow_close = c.allow_close;
+        window_handle_event(w, c.event, 800, 600);
+        EXPECT_EQ(w.close_requested, c.requested) << int(c.event.kind) << " key " << c.event.key;
+    }
 }
 
-TEST(WindowScaling, MousePositionsComeOutInFramePixels)
+TEST(WindowPacing, AtMostSixtyPresentsInASecondWhateverTheDisplay)
 {
-    WindowViewport v = window_fit_viewport(1920, 1080, 800, 600);
-    int x, y;
-    window_scale_mouse(v, 800, 600, 240, 0, &x, &y);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 0);
-    window_scale_mouse(v, 800, 600, 240 + 1439, 1079, &x, &y);
-    EXPECT_EQ(x, 799);
-    EXPECT_EQ(y, 599);
-    window_scale_mouse(v, 800, 600, 240 + 720, 540, &x, &y);
-    EXPECT_EQ(x, 400);
-    EXPECT_EQ(y, 300);
-    // In the left bar: left of the frame, negative like a captured position.
-    window_scale_mouse(v, 800, 600, 100, 540, &x, &y);
-    EXPECT_LT(x, 0);
-    window_scale_mouse(window_fit_viewport(800, 600, 800, 600), 800, 600, 17, 33, &x, &y);
-    EXPECT_EQ(x, 17);
-    EXPECT_EQ(y, 33);
+    const struct {
+        const char* display;
+        int vsync_hz;         // presents wait for the next vertical blank at this rate; 0: no vsync
+        double draw_seconds;  // drawing time between presents
+        int at_least;         // presents there must still be
+    } cases[] = {
+        {"144 Hz", 144, 0.002, 59},
+        {"no vsync", 0, 0.001, 59},
+        {"no vsync, instant drawing", 0, 0.0, 59},
+        {"60 Hz paces itself", 60, 0.002, 59},
+        {"too slow for 60", 0, 0.025, 39},
+    };
+    for (const auto& c : cases) {
+        FramePacer pacer;
+        double t = 0.0, waited = 0.0;
+        int presents = 0;
+        while (t < 1.0) {
+            t += c.draw_seconds;
+            double wait = pace_frame(pacer, t, c.vsync_hz);
+            waited += wait;
+            t += wait;
+            if (t < 1.0) ++presents;
+            if (c.vsync_hz) t = std::ceil(t * c.vsync_hz - 1e-9) / c.vsync_hz;
+        }
+        EXPECT_LE(presents, WINDOW_MAX_RATE) << c.display;
+        EXPECT_GE(presents, c.at_least) << c.display;
+        if (c.vsync_hz == WINDOW_MAX_RATE) {
+            EXPECT_EQ(waited, 0.0) << c.display;   // the display sets the pace: no waiting on top
+        }
+    }
 }

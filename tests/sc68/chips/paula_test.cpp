@@ -73,18 +73,23 @@ TEST_F(PaulaTest, StepFollowsPeriodAndRate)
 TEST_F(PaulaTest, FullScaleVolumeAndSides)
 {
     std::memset(&ram[0x2000], 127, 0x1000);
-    voice(0, 0x2000, 0x800, 428, 64);
-    voice(2, 0x2000, 0x800, 428, 64);
-    voice(1, 0x2000, 0x800, 428, 32);
-    w16(CUSTOM + PAULA_DMACON, 0x8201);
-    auto out = render(4);
-    for (uint32_t f : out) {
-        EXPECT_EQ(left(f), 16256);
-        EXPECT_EQ(right(f), 0);
+    // As on the Amiga: channels 0 and 3 left, 1 and 2 right.
+    const bool on_left[PAULA_VOICES] = {true, false, false, true};
+    for (int n = 0; n < PAULA_VOICES; ++n) {
+        paula_init(&p);
+        voice(n, 0x2000, 0x800, 428, 64);
+        w16(CUSTOM + PAULA_DMACON, 0x8200 | 1u << n);
+        for (uint32_t f : render(4)) {
+            EXPECT_EQ(left(f), on_left[n] ? 16256 : 0) << "channel " << n;
+            EXPECT_EQ(right(f), on_left[n] ? 0 : 16256) << "channel " << n;
+        }
     }
-    w16(CUSTOM + PAULA_DMACON, 0x8207);
-    out = render(4);
-    for (uint32_t f : out) {
+    paula_init(&p);
+    voice(0, 0x2000, 0x800, 428, 64);
+    voice(3, 0x2000, 0x800, 428, 64);
+    voice(2, 0x2000, 0x800, 428, 32);
+    w16(CUSTOM + PAULA_DMACON, 0x820D);
+    for (uint32_t f : render(4)) {
         EXPECT_EQ(left(f), 32512);  // two channels, no carry into the right half
         EXPECT_EQ(right(f), (127 * 35966) >> 9);
     }
@@ -215,7 +220,11 @@ TEST_F(PaulaTest, ReadBackRegistersAndBeamCounter)
     EXPECT_EQ(r8(CUSTOM + PAULA_VHPOSR), 1u);
     EXPECT_EQ(r8(CUSTOM + PAULA_VHPOSR), 2u);
     render(1);
+    // Every read form of the word moves it: either byte, the word, a long from 4.
     EXPECT_EQ(r8(CUSTOM + PAULA_VHPOSR), 0u);
+    EXPECT_EQ(r8(CUSTOM + PAULA_VHPOSR + 1), 1u);
+    EXPECT_EQ(r16(CUSTOM + PAULA_VHPOSR), 0x0202u);
+    EXPECT_EQ(paula_io.r_long(CUSTOM + PAULA_VHPOSR - 2, 0), 0x0303u);
 
     w16(CUSTOM + PAULA_ADKCON, 0x8011);
     EXPECT_EQ(r16(CUSTOM + PAULA_ADKCON), 0x0011u);

@@ -35,8 +35,8 @@ TEST_F(Insn, AddSubCmpNegAndExtendedFlagsAtEverySize) {
                      {0x00, 0x00000003},
                      {0x19, 0x000000FF}, {0x04, 0x00000000},  // SUBX
                      {0x02, 0x7FFFFFFF},
-                     {0x19, 0x000000FF}, {0x04, 0x00000000},  // NEGX
-                     {0x1B, 0x80000000},
+                     {0x19, 0x000000FF}, {0x00, 0x00000000},  // NEGX: Z cleared or kept, never set
+                     {0x04, 0x00000000}, {0x1B, 0x80000000},
                  },
                  "arith");
   // ADDX -(Ay),-(Ax) twice: carry passes from the low byte to the high byte.

@@ -138,6 +138,23 @@ TEST_F(Run, RoutineThatNeverReturnsEndsTheRunWithAnError) {
   EXPECT_EQ(EMU68_STEP_LIMIT, 1u << 25);
 }
 
+TEST_F(Run, RoutineAndItsInterruptsShareOneStepBudget) {
+  // routine and handler: 300 turns of a DBF loop, 302 steps each; two polls
+  words(PROG_ADDR, {0x303C, 299, 0x51C8, 0xFFFE, 0x4E75});
+  words(HANDLER, {0x303C, 299, 0x51C8, 0xFFFE, 0x4E73});
+  const struct {
+    uint32_t limit;
+    bool ok;
+  } cases[] = {{606, true}, {605, false}, {400, false}};
+  for (const auto& c : cases) {
+    timer.fired = 0;
+    emu.step_limit = c.limit;
+    EXPECT_EQ(EMU68_run(&emu, FRAME) == 0, c.ok) << c.limit;
+    EXPECT_EQ(emu.steps, c.ok ? 606u : c.limit) << c.limit;
+  }
+  EXPECT_STREQ(EMU68_error_get(&emu, 0), "EMU68_run : timer interrupts never end (vector 000134, pc:003004)");
+}
+
 // A chip whose next interrupt is always "now" but never comes.
 int32_t stuck_next(uint32_t) { return 0; }
 bool stuck_interrupt(uint32_t, int68_t*) { return false; }
@@ -322,6 +339,11 @@ TEST_F(Run, Trap14SystemCalls) {
   EXPECT_EQ(l(0x114), 0x5200u) << "timer C vector";
   EXPECT_EQ(timer.regs[0x23], 50);
   EXPECT_EQ(timer.regs[0x1D], 0x35) << "C in the upper half, D in the lower";
+  // Each timer's interrupt is enabled and unmasked in its bank.
+  EXPECT_EQ(timer.regs[0x07], 0x20) << "IERA: timer A";
+  EXPECT_EQ(timer.regs[0x13], 0x20) << "IMRA: timer A";
+  EXPECT_EQ(timer.regs[0x09], 0x30) << "IERB: timers C and D";
+  EXPECT_EQ(timer.regs[0x15], 0x30) << "IMRB: timers C and D";
 
   const uint32_t kbdv = l(RESULTS + 8);
   ASSERT_GE(kbdv, TRAP14_ADDR);

@@ -72,6 +72,17 @@ struct Engine : ::testing::Test {
   }
 };
 
+// The Xbtimer replay with its parameter words (the code's last four) set.
+bytes xbtimer_tune(uint16_t timer, uint16_t control, uint16_t data, uint16_t turns) {
+  bytes code = replay("xbtimer.bin");
+  const uint16_t params[4] = {timer, control, data, turns};
+  for (size_t i = 0; i < 4; ++i) {
+    code[code.size() - 8 + 2 * i] = uint8_t(params[i] >> 8);
+    code[code.size() - 7 + 2 * i] = uint8_t(params[i]);
+  }
+  return sc68_builder().empty("MU").data(code).file();
+}
+
 bool any_sound(const std::vector<uint32_t>& v, int channel) {
   for (uint32_t f : v)
     if (int16_t(channel ? f >> 16 : f & 0xFFFF) != 0) return true;
@@ -210,9 +221,14 @@ TEST_F(Engine, DataOutsideMemoryFailsTheStart) {
 }
 
 TEST_F(Engine, ReplayRateTooHighIsRefused) {
-  ASSERT_EQ(load(sc68_builder().empty("MU").num("FQ", 100000).data(rts_replay()).file()), 0);
-  uint32_t frame;
-  EXPECT_EQ(api68_process(api, &frame, 1), -1);
+  for (uint32_t frq : {100000u, 0xFFFFFFFFu}) {
+    api68_shutdown(api);
+    start();
+    ASSERT_EQ(load(sc68_builder().empty("MU").num("FQ", frq).data(rts_replay()).file()), 0);
+    uint32_t frame;
+    EXPECT_EQ(api68_process(api, &frame, 1), -1) << frq;
+    EXPECT_STREQ(SC68error_peek(), ("replay frequency " + std::to_string(frq) + " Hz too high").c_str());
+  }
 }
 
 TEST_F(Engine, PlayRoutineThatNeverReturnsDropsTheTrack) {
@@ -227,6 +243,71 @@ TEST_F(Engine, PlayRoutineThatNeverReturnsDropsTheTrack) {
   // The disk stays: the track can be started again.
   EXPECT_EQ(api68_play(api, 1), 0);
   EXPECT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
+}
+
+TEST_F(Engine, XbtimerHandlerRunsOncePerPeriodOfItsTimer) {
+  const struct {
+    uint16_t timer, control, data;
+    uint32_t per_frame;   // interrupts in the first 160,256-cycle frame
+  } cases[] = {
+      {0, 7, 246, 1},       // 160,156.25 cycles
+      {1, 2, 100, 49},      // 3,255.2 cycles
+      {2, 5, 192, 4},       // 40,000 cycles: 200 Hz
+      {3, 1, 1, 12307},     // 13.02 cycles: 614.4 kHz
+  };
+  for (const auto& c : cases) {
+    api68_shutdown(api);
+    start();
+    ASSERT_EQ(load(xbtimer_tune(c.timer, c.control, c.data, 0)), 0);
+    std::vector<uint32_t> buf(883);
+    ASSERT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
+    ASSERT_EQ(api68_process(api, buf.data(), 883), 0) << SC68error_peek();
+    const uint8_t* count = api->mem + 0x500;
+    EXPECT_EQ(uint32_t(count[0]) << 24 | count[1] << 16 | count[2] << 8 | count[3], c.per_frame) << c.timer;
+  }
+}
+
+TEST_F(Engine, LoopingInterruptHandlerEndsTheFrameAtTheStepBudget) {
+  // 614.4 kHz interrupts, each idling 10,000 turns: about 250 million
+  // instructions a frame if nothing stopped them.
+  ASSERT_EQ(load(xbtimer_tune(3, 1, 1, 10000)), 0);
+  std::vector<uint32_t> buf(883);
+  ASSERT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
+  EXPECT_EQ(api68_process(api, buf.data(), 883), -1);
+  EXPECT_EQ(api->emu.steps, EMU68_STEP_LIMIT);
+  EXPECT_EQ(std::string(SC68error_peek()).rfind("track #1 : play routine failed (EMU68_run : MFP-68901 interrupts never end", 0), 0u)
+      << SC68error_peek();
+  // The track is dropped: nothing more is emulated.
+  EXPECT_EQ(api68_process(api, buf.data(), 883), -1);
+  EXPECT_EQ(api->emu.steps, EMU68_STEP_LIMIT);
+}
+
+TEST_F(Engine, ReplayWaitingOnTheBeamCounterEnds) {
+  // play: moveq #4,d1 / 2: move.s ADDR,d0 / 1: cmp.s ADDR,d0 / beq.s 1b / dbf d1,2b / rts
+  const struct {
+    const char* form;
+    uint16_t move, cmp, addr;
+  } cases[] = {
+      {"byte 6", 0x1039, 0xB039, 0xF006},
+      {"byte 7", 0x1039, 0xB039, 0xF007},
+      {"word", 0x3039, 0xB079, 0xF006},
+      {"long from 4", 0x2039, 0xB0B9, 0xF004},
+  };
+  for (const auto& c : cases) {
+    api68_shutdown(api);
+    start();
+    api->emu.step_limit = 100000;   // a wait that never ends fails at once
+    auto hi = [](uint16_t w) { return uint8_t(w >> 8); };
+    auto lo = [](uint16_t w) { return uint8_t(w); };
+    bytes code = {0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x75, 0x4E, 0x71, 0x72, 0x04,
+                  hi(c.move), lo(c.move), 0x00, 0xDF, hi(c.addr), lo(c.addr),
+                  hi(c.cmp), lo(c.cmp), 0x00, 0xDF, hi(c.addr), lo(c.addr),
+                  0x67, 0xF8, 0x51, 0xC9, 0xFF, 0xF0, 0x4E, 0x75};
+    ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(code).file()), 0);
+    std::vector<uint32_t> buf(3 * 883);
+    ASSERT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
+    EXPECT_EQ(api68_process(api, buf.data(), int(buf.size())), 0) << c.form;
+  }
 }
 
 TEST_F(Engine, PaulaToneAndAmigaBlend) {
@@ -264,7 +345,12 @@ TEST_F(Engine, YmToneIsMonoOnBothSides) {
   for (uint32_t f : out) ASSERT_EQ(f & 0xFFFF, f >> 16);
 }
 
-TEST_F(Engine, SndhThroughTheShippedReplay) {
+TEST_F(Engine, SndhPlaysWithoutADataFolder) {
+  // An empty data folder: the replay built into the engine plays the file.
+  api68_shutdown(api);
+  fs::create_directories(home / "empty");
+  setenv("SC68_DATA", (home / "empty").c_str(), 1);
+  start();
   // SNDH file: init stores D0 at $500, play counts at $504.
   bytes f = {0x60, 0x00, 0, 0, 0x60, 0x00, 0, 0, 0x60, 0x00, 0, 0};
   std::string tags = "SNDH##03TC100\0\0HDNS";
@@ -312,6 +398,7 @@ TEST(ReplayBytes, CommittedBinariesMatchTheirSources) {
       {"sc68/replay/sndh_ice.s", "sc68/data/Replay/sndh_ice.bin"},
       {"tests/sc68/engine/data/paula_tone.s", "tests/sc68/engine/data/paula_tone.bin"},
       {"tests/sc68/engine/data/ym_tone.s", "tests/sc68/engine/data/ym_tone.bin"},
+      {"tests/sc68/engine/data/xbtimer.s", "tests/sc68/engine/data/xbtimer.bin"},
   };
   for (const auto& [src, bin] : replays) {
     std::string out = fs::current_path() / (fs::path(bin).filename().string() + ".new");

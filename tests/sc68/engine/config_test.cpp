@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -52,6 +56,18 @@ struct Paths : ::testing::Test {
     fs::remove_all(root);
   }
   void put(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
+  // Where a replay is read from: its stream's name, "" when it is not found.
+  std::string opened(const char* name) {
+    istream68* is = SC68rsc_open(SC68rsc_replay, name, ISTREAM68_READ);
+    std::string where = is ? istream68_name(is) : "";
+    istream68_destroy(is);
+    return where;
+  }
+  std::set<std::string> entries(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+    return names;
+  }
 };
 
 }  // namespace
@@ -103,7 +119,7 @@ TEST_F(Paths, ConfigRoundTripThroughUserPath) {
   EXPECT_EQ(text.rfind("# -*- sc68 config file -*-\n", 0), 0u);
   EXPECT_NE(text.find("amiga_blend   =    1000   [       0..   65536] (20480) left/right voices blending factor for Amiga\n"),
             std::string::npos);
-  EXPECT_FALSE(fs::exists(root / "user" / "config.txt.tmp"));
+  EXPECT_EQ(entries(root / "user"), (std::set<std::string>{"Replay", "config.txt"}));
   std::istringstream lines(text);
   for (std::string l; std::getline(lines, l);) {
     if (!l.empty() && l[0] != '#') {
@@ -116,31 +132,64 @@ TEST_F(Paths, ConfigRoundTripThroughUserPath) {
   for (int i = 0; i < CONFIG68_COUNT; ++i) EXPECT_EQ(back.value[i], c.value[i]) << SC68config_table[i].name;
 }
 
-TEST_F(Paths, FailedSaveKeepsTheOldFile) {
+TEST_F(Paths, ShortWriteKeepsTheOldFile) {
   SC68rsc_set_user((root / "user").c_str());
   put(root / "user" / "config.txt", "force_track=7\n");
-  // The temporary name is taken by a directory: the save cannot be written.
-  fs::create_directories(root / "user" / "config.txt.tmp");
+  // A file size limit below the comment block: the save comes up short.
+  rlimit old_limit;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  void (*old_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old_limit;
+  small.rlim_cur = 100;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   config68 c;
   SC68config_default(&c);
-  EXPECT_EQ(SC68config_save(&c), -1);
+  int result = SC68config_save(&c);
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  std::signal(SIGXFSZ, old_handler);
+  EXPECT_EQ(result, -1);
   EXPECT_EQ(slurp(root / "user" / "config.txt"), "force_track=7\n");
+  EXPECT_EQ(entries(root / "user"), (std::set<std::string>{"Replay", "config.txt"})) << "the new file is removed";
+}
+
+TEST_F(Paths, SaveWritesNoPlantedLink) {
+  // A link at the old fixed temporary name, or at the file itself, must not
+  // carry the save into the file it points at.
+  for (const char* planted : {"config.txt.tmp", "config.txt"}) {
+    SCOPED_TRACE(planted);
+    fs::remove_all(root / "user");
+    fs::create_directories(root / "user");
+    put(root / "victim", "precious\n");
+    fs::create_symlink(root / "victim", root / "user" / planted);
+    SC68rsc_set_user((root / "user").c_str());
+    config68 c;
+    SC68config_default(&c);
+    ASSERT_EQ(SC68config_save(&c), 0);
+    EXPECT_EQ(slurp(root / "victim"), "precious\n");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(root / "user" / "config.txt")));
+    EXPECT_EQ(slurp(root / "user" / "config.txt").rfind("# -*- sc68 config file -*-\n", 0), 0u);
+    std::set<std::string> want{"config.txt"};
+    if (std::string(planted) != "config.txt") want.insert(planted);
+    EXPECT_EQ(entries(root / "user"), want);
+  }
+}
+
+TEST_F(Paths, EndlessConfigFileStopsAtItsSizeLimit) {
+  SC68rsc_set_user((root / "user").c_str());
+  fs::create_symlink("/dev/zero", root / "user" / "config.txt");
+  config68 c;
+  EXPECT_EQ(SC68config_load(&c), 0);
+  EXPECT_EQ(c.value[CONFIG68_FORCE_TRACK], 1);
+  EXPECT_NE(std::string(SC68error_peek()).find("more than 65536 bytes, the rest is ignored"), std::string::npos);
 }
 
 TEST_F(Paths, UserPathFirstThenShared) {
   SC68rsc_set_user((root / "user").c_str());
   SC68rsc_set_share((root / "share").c_str());
   put(root / "share" / "Replay" / "tune.bin", "shared");
-  istream68* is = SC68rsc_open(SC68rsc_replay, "TUNE", ISTREAM68_READ);   // names lower-cased
-  ASSERT_NE(is, nullptr);
-  EXPECT_EQ(std::string(istream68_name(is)), (root / "share" / "Replay" / "tune.bin").string());
-  istream68_destroy(is);
-
+  EXPECT_EQ(opened("TUNE"), (root / "share" / "Replay" / "tune.bin").string());   // names lower-cased
   put(root / "user" / "Replay" / "tune.bin", "user");
-  is = SC68rsc_open(SC68rsc_replay, "tune", ISTREAM68_READ);
-  ASSERT_NE(is, nullptr);
-  EXPECT_EQ(std::string(istream68_name(is)), (root / "user" / "Replay" / "tune.bin").string());
-  istream68_destroy(is);
+  EXPECT_EQ(opened("tune"), (root / "user" / "Replay" / "tune.bin").string());
 
   // Writing never goes to the shared path.
   SC68rsc_set_user(nullptr);
@@ -163,9 +212,55 @@ TEST_F(Paths, DefaultsFromEnvironment) {
   // Without SC68_DATA the program's own data folder holds the replays.
   unsetenv("SC68_DATA");
   SC68rsc_shutdown();
-  istream68* is = SC68rsc_open(SC68rsc_replay, "sndh_ice", ISTREAM68_READ);
-  ASSERT_NE(is, nullptr);
-  istream68_destroy(is);
+  EXPECT_NE(opened("sndh_ice").find("/Replay/sndh_ice.bin"), std::string::npos);
+}
+
+TEST_F(Paths, EmptyVariablesCountAsUnset) {
+  const std::string home = (root / "home").string();
+  const struct {
+    const char* sc68_home;
+    const char* home;
+    std::string user;   // empty: no user path
+  } cases[] = {
+      {"", home.c_str(), home + "/.sc68"},
+      {"", "", ""},
+      {nullptr, "", ""},
+  };
+  for (const auto& c : cases) {
+    SC68rsc_shutdown();
+    if (c.sc68_home) setenv("SC68_HOME", c.sc68_home, 1);
+    else unsetenv("SC68_HOME");
+    setenv("HOME", c.home, 1);
+    setenv("SC68_DATA", "", 1);
+    const char* user = SC68rsc_get_user();
+    EXPECT_EQ(user ? std::string(user) : "", c.user) << "SC68_HOME=" << (c.sc68_home ? c.sc68_home : "(unset)")
+                                                     << " HOME=" << c.home;
+    // The shared path falls back to the program's data folder, never "".
+    EXPECT_STRNE(SC68rsc_get_share(), "");
+  }
+  // Nothing to write to: no user path, so no "/config.txt".
+  config68 c;
+  SC68config_default(&c);
+  EXPECT_EQ(SC68config_save(&c), -1);
+}
+
+TEST_F(Paths, ResourceNamesArePlainNames) {
+  SC68rsc_set_share((root / "share").c_str());
+  put(root / "evil.bin", "outside");
+  put(root / "share" / "Replay" / "x.bin", "inside");
+  for (const char* name : {"../../evil", "..", "Replay/x", "/etc/passwd", "a\\b", ""}) {
+    EXPECT_EQ(opened(name), "") << name;
+    EXPECT_EQ(std::string(SC68error_peek()), "share_path(" + std::string(name) + ") : not a plain resource name");
+  }
+  EXPECT_EQ(opened("x"), (root / "share" / "Replay" / "x.bin").string());
+}
+
+TEST_F(Paths, BuiltInReplayUnlessAFolderHasOne) {
+  SC68rsc_set_share((root / "share").c_str());
+  EXPECT_EQ(opened("SNDH_ICE").rfind("mem://", 0), 0u);
+  put(root / "share" / "Replay" / "sndh_ice.bin", "from the folder");
+  EXPECT_EQ(opened("sndh_ice"), (root / "share" / "Replay" / "sndh_ice.bin").string());
+  EXPECT_EQ(opened("other"), "");
 }
 
 TEST_F(Paths, OpenArgumentChecks) {

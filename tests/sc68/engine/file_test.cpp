@@ -208,8 +208,6 @@ TEST(Sc68Sndh, TagsTimerRateAndTracks) {
   EXPECT_STREQ(d.name, "Chip");
   for (int i = 0; i < 4; ++i) {
     EXPECT_STREQ(d.mus[i].author, "Lumen");
-    // Played at the Timer-C rate the file asks for.
-    EXPECT_EQ(d.mus[i].frq, 200u);
     EXPECT_EQ(d.mus[i].d0, i + 1);
     EXPECT_EQ(d.mus[i].data, d.mus[0].data);
   }
@@ -217,17 +215,47 @@ TEST(Sc68Sndh, TagsTimerRateAndTracks) {
   EXPECT_EQ(d.mus[1].replay, nullptr);
 }
 
-TEST(Sc68Sndh, VblRateAndDefaults) {
-  Loaded l(sndh_file("!V60"));
-  ASSERT_NE(l.d, nullptr);
-  EXPECT_EQ(l.d->nb_six, 1);
-  EXPECT_EQ(l.d->mus[0].frq, 60u);
-  EXPECT_STREQ(l.d->name, "???");
+TEST(Sc68Sndh, TagsAsWrittenGiveTracksAndRate) {
+  using namespace std::string_literals;
+  const struct {
+    std::string tags;
+    int tracks;
+    unsigned frq;
+  } cases[] = {
+      {"YEAR1991\0##04TC200\0"s, 4, 200},                 // tags after a year are still found
+      {"CONVx\0RIPPy\0FLAG~ab\0YEAR1991\0\0\0MuMo##03!V60\0TC200"s, 3, 200},
+      {"##02TA100\0"s, 2, 100},
+      {"TB75\0!V60\0"s, 1, 75},                             // a timer before the VBL
+      {"TD120\0TC50\0"s, 1, 50},                            // Timer-C before the others
+      {"!V60\0"s, 1, 60},
+      {"##02"s, 2, 50},
+      {"##02!#SN\0\x08\0\x0EIntro\0Main\0TC200\0"s, 2, 200},   // sub-tune names skipped
+      {"##03HDNSTC200"s, 3, 50},                            // the header ends at HDNS
+  };
+  for (const auto& c : cases) {
+    Loaded l(sndh_file(c.tags));
+    ASSERT_NE(l.d, nullptr) << c.tags;
+    EXPECT_EQ(l.d->nb_six, c.tracks) << c.tags;
+    for (int i = 0; i < l.d->nb_six; ++i) EXPECT_EQ(l.d->mus[i].frq, c.frq) << c.tags;
+  }
+}
 
-  Loaded plain(sndh_file("##02"));
-  ASSERT_NE(plain.d, nullptr);
-  EXPECT_EQ(plain.d->mus[1].frq, 50u);
-  EXPECT_EQ(plain.d->mus[0].frames, 0u);
+TEST(Sc68Sndh, TimeAndFramesGiveTrackLengths) {
+  using namespace std::string_literals;
+  // Seconds as words, frames as longs, one per sub-tune; 0 leaves the default time.
+  Loaded l(sndh_file("##04TC50\0TIME\0\x1E\0\0\x01\x2C\0\0FRMS\0\0\0\0\0\0\0\x64\0\0\0\0\0\0\x01\x90"s));
+  ASSERT_NE(l.d, nullptr);
+  ASSERT_EQ(l.d->nb_six, 4);
+  const unsigned frames[4] = {1500, 100, 15000, 400};
+  const unsigned time_ms[4] = {30000, 2000, 300000, 8000};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(l.d->mus[i].frames, frames[i]) << i;
+    EXPECT_EQ(l.d->mus[i].time_ms, time_ms[i]) << i;
+  }
+  Loaded none(sndh_file("##02"));
+  ASSERT_NE(none.d, nullptr);
+  EXPECT_EQ(none.d->mus[1].frames, 0u);
+  EXPECT_STREQ(none.d->name, "???");
 }
 
 TEST(Sc68Sndh, TextAtTheVeryEndStaysInside) {

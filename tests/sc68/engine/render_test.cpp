@@ -94,3 +94,28 @@ TEST(Sc68Render, UnloadableFileGivesItsErrorAndStatusOne) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "sc68render: track [9] out of range [2]\n");
 }
+
+TEST(Sc68Render, FailingPlayRoutineGivesItsErrorStatusOneAndAValidWav) {
+  fs::create_directories("render_home");
+  // play: addq.w #1,$500.w / cmpi.w #3,$500.w / beq.s * / rts: the third call never returns.
+  bytes code = {0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x75, 0x4E, 0x71, 0x52, 0x78, 0x05, 0x00,
+                0x0C, 0x78, 0x00, 0x03, 0x05, 0x00, 0x67, 0xFE, 0x4E, 0x75};
+  write("render_stuck.sc68", sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(code).file());
+  run_result r = run("render_stuck.sc68 -o render_d.wav --seconds 1");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "sc68render: track #1 : play routine failed (EMU68_run : routine at 008008 did not return "
+                   "(pc:008012))\n");
+  // The two frames made before it, under a header that says so.
+  const uint32_t data = 4u * 2u * 883u;
+  ASSERT_EQ(fs::file_size("render_d.wav"), 44u + data);
+  std::ifstream in("render_d.wav", std::ios::binary);
+  std::string head(44, '\0');
+  in.read(head.data(), 44);
+  auto le32 = [&](size_t at) {
+    return uint32_t(uint8_t(head[at])) | uint32_t(uint8_t(head[at + 1])) << 8 |
+           uint32_t(uint8_t(head[at + 2])) << 16 | uint32_t(uint8_t(head[at + 3])) << 24;
+  };
+  EXPECT_EQ(le32(4), 36u + data);
+  EXPECT_EQ(head.substr(36, 4), "data");
+  EXPECT_EQ(le32(40), data);
+}

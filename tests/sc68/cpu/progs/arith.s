@@ -129,14 +129,19 @@
 	subx.l	%d1,%d0
 	ccr_out
 	out	%d0
-| NEGX
+| NEGX: Z is only cleared, never set
 	moveq	#0,%d0
-	move.w	#0x10,%ccr
+	move.w	#0x14,%ccr
 	negx.b	%d0
 	ccr_out
 	out	%d0
 	moveq	#0,%d0
 	move.w	#0,%ccr
+	negx.w	%d0
+	ccr_out
+	out	%d0
+	moveq	#0,%d0
+	move.w	#0x04,%ccr
 	negx.w	%d0
 	ccr_out
 	out	%d0

@@ -1,0 +1,77 @@
+// What the intro sounds like, pinned: 60 s of the intro image rendered through the
+// engine (44,100 Hz, 16-bit stereo, as the host and sc68render play it), summed up
+// by the CRC-32 of its little-endian PCM bytes. A change to what is heard fails
+// here until it is made on purpose: the test leaves the checksums it computed in
+// golden_renders.txt in its working directory, to be copied over
+// tests/intro/golden_renders.txt (README).
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "sc68/api68.h"
+
+namespace {
+
+const std::string source_dir = KELVARIN_SOURCE_DIR;
+const char kGoldenFile[] = "golden_renders.txt";
+const char* const kImages[] = {"issue/intro/intro.sc68"};
+constexpr int kSeconds = 60;
+constexpr int kChunkFrames = 4410;
+
+void* test_alloc(unsigned n) { return std::malloc(n); }
+void test_free(void* p) { std::free(p); }
+
+// CRC-32 of the first 60 s of the image's default track; empty when it does not play.
+std::string render_checksum(const std::string& path) {
+    std::ifstream in(source_dir + "/" + path, std::ios::binary);
+    std::vector<uint8_t> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    api68_init_t init{};
+    init.alloc = test_alloc;
+    init.free = test_free;
+    api68_t* api = api68_init(&init);
+    if (!api) return {};
+    std::string result;
+    if (!image.empty() && api68_load_mem(api, image.data(), static_cast<int>(image.size())) == 0) {
+        uLong crc = crc32(0, nullptr, 0);
+        std::vector<uint32_t> frames(kChunkFrames);
+        std::vector<uint8_t> pcm(4 * kChunkFrames);
+        bool ok = true;
+        for (int done = 0; ok && done < kSeconds * API68_RATE; done += kChunkFrames) {
+            ok = api68_process(api, frames.data(), kChunkFrames) >= 0;
+            for (int i = 0; i < 4 * kChunkFrames; ++i) pcm[i] = static_cast<uint8_t>(frames[i / 4] >> (8 * (i % 4)));
+            crc = crc32(crc, pcm.data(), static_cast<uInt>(pcm.size()));
+        }
+        char sum[9];
+        std::snprintf(sum, sizeof sum, "%08lx", crc);
+        if (ok) result = sum;
+    }
+    api68_shutdown(api);
+    return result;
+}
+
+}  // namespace
+
+TEST(IntroGolden, RendersMatchTheCommittedChecksums) {
+    // The engine keeps its configuration here, not in the user's home.
+    std::filesystem::create_directories("golden_home");
+    setenv("SC68_HOME", "golden_home", 1);
+    std::string computed;
+    for (const char* name : kImages) {
+        const std::string sum = render_checksum(name);
+        EXPECT_FALSE(sum.empty()) << name << ": " << (SC68error_peek() ? SC68error_peek() : "does not play");
+        computed += std::string(name) + " " + sum + "\n";
+    }
+    std::ofstream(kGoldenFile) << computed;
+
+    std::ifstream in(source_dir + "/tests/intro/" + kGoldenFile);
+    std::string committed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(committed, computed) << "if the change in sound is meant, copy " << kGoldenFile
+                                   << " from the test's directory over tests/intro/" << kGoldenFile;
+}

@@ -1,0 +1,98 @@
+// What the player makes, pinned: 60 s of each magazine tune and of every module
+// of the XM fuzz corpus that loads, rendered as xmrender renders them (44,100 Hz,
+// 16-bit stereo, no device), each summed up by the CRC-32 of its PCM bytes.
+// A change to what is heard fails here until it is made on purpose: the test
+// leaves the checksums it computed in golden_renders.txt in its working
+// directory, to be copied over tests/xm/golden_renders.txt (README).
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "xm/xm.h"
+
+namespace {
+
+constexpr long kFrames = 60L * XM_OUTPUT_RATE;
+const std::string source_dir = KELVARIN_SOURCE_DIR;
+const char kCorpus[] = "tests/fuzz/xm_load/corpus";
+const char kGoldenFile[] = "golden_renders.txt";
+
+std::vector<std::string> inputs() {
+    std::vector<std::string> corpus;
+    for (const auto& entry : std::filesystem::directory_iterator(source_dir + "/" + kCorpus))
+        if (entry.is_regular_file()) corpus.push_back(std::string(kCorpus) + "/" + entry.path().filename().string());
+    std::sort(corpus.begin(), corpus.end());
+    std::vector<std::string> names;
+    for (int n = 1; n <= 4; ++n) names.push_back("issue/tunes/tune" + std::to_string(n) + ".xm");
+    names.insert(names.end(), corpus.begin(), corpus.end());
+    return names;
+}
+
+std::vector<uint8_t> read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// CRC-32 of the module's first 60 s as little-endian PCM, as in a WAV file's
+// data; nothing when the module does not load.
+std::optional<uint32_t> render_checksum(const std::vector<uint8_t>& bytes) {
+    mem_source = {bytes.data(), static_cast<uint32_t>(bytes.size())};
+    xm_set_file_callbacks(mem_open, mem_close, mem_read, mem_seek, mem_tell);
+    xm_song* song = xm_load_song(nullptr, nullptr);
+    if (!song) return std::nullopt;
+    EXPECT_TRUE(xm_render_start(song));
+    uLong crc = crc32(0, nullptr, 0);
+    uint8_t pcm[XM_BLOCK_FRAMES * 4];
+    for (long left = kFrames; left > 0; left -= XM_BLOCK_FRAMES) {
+        const int16_t* block = xm_render_block();
+        int n = static_cast<int>(std::min<long>(left, XM_BLOCK_FRAMES));
+        for (int i = 0; i < 2 * n; ++i) {
+            pcm[2 * i] = static_cast<uint8_t>(block[i]);
+            pcm[2 * i + 1] = static_cast<uint8_t>(static_cast<uint16_t>(block[i]) >> 8);
+        }
+        crc = crc32(crc, pcm, static_cast<uInt>(4 * n));
+    }
+    xm_free_song(song);
+    return static_cast<uint32_t>(crc);
+}
+
+std::map<std::string, std::string> checksums(const std::string& text) {
+    std::map<std::string, std::string> m;
+    std::istringstream in(text);
+    std::string name, sum;
+    while (in >> name >> sum) m[name] = sum;
+    return m;
+}
+
+TEST(XmGolden, RendersMatchTheCommittedChecksums) {
+    std::string computed;
+    for (const std::string& name : inputs()) {
+        std::optional<uint32_t> crc = render_checksum(read_file(source_dir + "/" + name));
+        if (!crc) continue;
+        char sum[9];
+        std::snprintf(sum, sizeof sum, "%08x", *crc);
+        computed += name + " " + sum + "\n";
+    }
+    std::ofstream(kGoldenFile) << computed;
+
+    std::ifstream in(source_dir + "/tests/xm/" + kGoldenFile);
+    std::string committed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::map<std::string, std::string> want = checksums(committed), got = checksums(computed);
+    for (const auto& [name, sum] : got)
+        EXPECT_EQ(want.count(name) ? want[name] : "(not listed)", sum) << name;
+    for (const auto& [name, sum] : want) EXPECT_TRUE(got.count(name)) << name << " is listed but no longer loads";
+    EXPECT_EQ(committed, computed) << "if the change in sound is meant, copy " << kGoldenFile
+                                   << " from the test's directory over tests/xm/" << kGoldenFile;
+}
+
+}  // namespace
