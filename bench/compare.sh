@@ -75,15 +75,16 @@ fi
 
 build() {  # source folder, build folder
   echo "== building $name from $1" >&2
-  cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release > "$2.log" 2>&1 || { cat "$2.log" >&2; exit 1; }
-  cmake --build "$2" -j "$jobs" --target "$name" >> "$2.log" 2>&1 || { tail -40 "$2.log" >&2; exit 1; }
+  local log=$tmp/build.log
+  { cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release && cmake --build "$2" -j "$jobs" --target "$name"; } > "$log" 2>&1 || {
+    tail -40 "$log" >&2
+    exit 1
+  }
 }
-mkdir -p "$base_dir"
-build "$base_dir/src" "$base_dir/build"
-build "$root" "$root/build"
-
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
+build "$base_dir/src" "$base_dir/build"
+build "$root" "$root/build"
 
 # One run of one side: prints its figure.
 measure() {  # binary, arguments...
