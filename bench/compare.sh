@@ -21,9 +21,9 @@
 # are measured by the same benchmark code.
 #
 # Examples:
-#   bench/compare.sh -f '([0-9.]+) MIPS' 9a0ec29 bench/cpu/bench_cpu 20000
-#   bench/compare.sh -B -f 'intro replay: ([0-9.]+) MIPS' 9a0ec29 bench/sc68/sc68_bench
-#   bench/compare.sh -f '^ ?4 channels:.* = ([0-9.]+)x' 9a0ec29 bench/xm/xm_bench 300
+#   bench/compare.sh -f '([0-9.]+) MIPS' main bench/cpu/bench_cpu 20000
+#   bench/compare.sh -B -f 'intro replay: ([0-9.]+) MIPS' main bench/sc68/sc68_bench
+#   bench/compare.sh -f '^ ?4 channels:.* = ([0-9.]+)x' main bench/xm/xm_bench 300
 set -e
 
 usage() {  # the comment above

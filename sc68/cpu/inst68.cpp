@@ -1,11 +1,13 @@
 // Instruction handlers and the interpreter loop.
 //
-// An opcode is decoded by one 1,024-way switch on bits 15..12 (the line)
-// and 8..3 (operation mode and effective address mode); bits 11..9 and
-// 2..0 are read inside. Each case is a template instance, so the size and
-// addressing mode of an operation are constants inside it, and every case
-// is inlined into the loop: PC and the condition codes stay in host
-// registers while it runs, and no call is made per instruction.
+// Each opcode is looked up in DECODE, a 64K-entry table made at compile
+// time, for its case in one switch: most lines take a case per value of
+// bits 8..3 (operation mode and effective address mode), lines 0 and 4 one
+// per operation as well, Bcc and DBcc one per condition (case_of). Each case
+// is a template instance, so the size, the addressing modes and often the
+// operation are constants inside it, and every case is inlined into the
+// loop (execute): PC and the condition codes stay in host registers while it
+// runs, and no call is made per instruction.
 //
 // Condition codes are kept lazily: N and Z as the value they come from, V
 // and C as two bits, X on its own. SR is put together only when an
@@ -101,9 +103,8 @@ template <int SZ> CORE_INLINE void wr(core_t& c, uint32_t a, uint32_t v) { mem68
 CORE_INLINE uint32_t rb(core_t& c, uint32_t a) { return rd<1>(c, a); }
 CORE_INLINE void wb(core_t& c, uint32_t a, uint32_t v) { wr<1>(c, a, v); }
 
-// Instruction stream: always RAM.
-// A word is read as the top half of a long: one host load (the spare bytes
-// after RAM cover the top address).
+// Instruction stream: always RAM. A word is read as the top half of a long,
+// one host load (the spare bytes after RAM cover the top address).
 CORE_INLINE uint32_t fetch16(core_t& c) {
   const uint32_t v = mem68::load32(c.mem + (c.pc & MEM_MASK)) >> 16;
   c.pc += 2;
@@ -440,7 +441,7 @@ template <int OPM, int M> CORE_INLINE void line0(core_t& c, int rx, int ry) {
 
 // ------------------------------------------------------------ MOVE
 
-// 00ss dddD DDMM Mrrr  MOVE <ea>,<ea> (ss: 01 byte, 11 word, 10 long); MOVEA when DDD is 001
+// 00ss RRRm mmMM Mrrr  MOVE <ea>,<ea> (ss 01 byte, 11 word, 10 long; RRR mmm the destination), MOVEA when mmm is 001
 template <int SZ, int DM, int SM> CORE_INLINE void move(core_t& c, int rx, int ry) {
   if constexpr (SZ == 1 && (SM == 1 || DM == 1)) {
     return illegal(c);
@@ -1024,6 +1025,16 @@ constexpr std::array<uint16_t, 0x10000> make_decode_table() {
 }
 constexpr std::array<uint16_t, 0x10000> DECODE = make_decode_table();
 
+// Every opcode lands on a case the switch lists (the unused ranges stay so).
+constexpr bool decodes_to_listed_cases() {
+  for (uint16_t i : DECODE) {
+    const int line = i >= LINE_CASES && i < LINE4_CASES ? (i - LINE_CASES) >> 6 : -1;
+    if (i >= CASES || line == 0 || line == 4 || line == 6) return false;
+  }
+  return true;
+}
+static_assert(decodes_to_listed_cases());
+
 // Operand modes that read An at most: Dn, (An), d16(An), d8(An,Xn).
 constexpr bool plain_mode(int m) { return m == 0 || m == 2 || m == 5 || m == 6; }
 
@@ -1137,7 +1148,7 @@ template <int I> CORE_INLINE void exec(core_t& c, uint32_t op) {
 #undef EMU68_CASE64
 #undef EMU68_CASE8
 #undef EMU68_CASE
-      default: __builtin_unreachable();
+      default: __builtin_unreachable();  // see decodes_to_listed_cases
     }
   }
   leave(c);
@@ -1148,6 +1159,8 @@ stopped:
   *budget = n;
   return true;
 }
+
+#undef CORE_INLINE
 
 }  // namespace
 
