@@ -130,39 +130,6 @@ uint8_t* EMU68_memptr(emu68_t* emu, uint32_t addr, uint32_t n) {
   return emu->reg.mem + start;
 }
 
-namespace mem68 {
-
-static io68_page_t& page(emu68_t* e, uint32_t a) { return e->pages[(a >> 8) & 0xFF]; }
-
-uint32_t io_read8(emu68_t* e, uint32_t a) {
-  io68_rfunc_t f = page(e, a).r_byte;
-  return f ? f(a, e->reg.cycle) & 0xFF : 0;
-}
-
-uint32_t io_read16(emu68_t* e, uint32_t a) {
-  io68_rfunc_t f = page(e, a).r_word;
-  return f ? f(a, e->reg.cycle) & 0xFFFF : 0;
-}
-
-uint32_t io_read32(emu68_t* e, uint32_t a) {
-  io68_rfunc_t f = page(e, a).r_long;
-  return f ? f(a, e->reg.cycle) : 0;
-}
-
-void io_write8(emu68_t* e, uint32_t a, uint32_t v) {
-  if (io68_wfunc_t f = page(e, a).w_byte) f(a, v & 0xFF, e->reg.cycle);
-}
-
-void io_write16(emu68_t* e, uint32_t a, uint32_t v) {
-  if (io68_wfunc_t f = page(e, a).w_word) f(a, v & 0xFFFF, e->reg.cycle);
-}
-
-void io_write32(emu68_t* e, uint32_t a, uint32_t v) {
-  if (io68_wfunc_t f = page(e, a).w_long) f(a, v, e->reg.cycle);
-}
-
-}  // namespace mem68
-
 uint32_t EMU68_read8(emu68_t* emu, uint32_t addr) { return rb(emu, addr); }
 uint32_t EMU68_read16(emu68_t* emu, uint32_t addr) { return rw(emu, addr); }
 uint32_t EMU68_read32(emu68_t* emu, uint32_t addr) { return rl(emu, addr); }

@@ -40,7 +40,7 @@ constexpr uint32_t VEC_TRAP = 0x80;
 #define CORE_INLINE [[gnu::always_inline]] inline
 
 template <int SZ> constexpr int SH = 32 - 8 * SZ;
-template <int SZ> constexpr uint32_t MASK = SZ == 1 ? 0xFFu : SZ == 2 ? 0xFFFFu : 0xFFFFFFFFu;
+using mem68::SIZE_MASK;
 
 // The address mask of RAM: EMU68_init accepts no other size, and the
 // processor never runs without memory. A constant spares a host register.
@@ -94,7 +94,7 @@ inline uint32_t sext8(uint32_t v) { return uint32_t(int32_t(int8_t(v))); }
 inline uint32_t sext16(uint32_t v) { return uint32_t(int32_t(int16_t(v))); }
 
 template <int SZ> inline uint32_t merge(uint32_t old, uint32_t v) {
-  return (old & ~MASK<SZ>) | (v & MASK<SZ>);
+  return (old & ~SIZE_MASK<SZ>) | (v & SIZE_MASK<SZ>);
 }
 
 template <int SZ> CORE_INLINE uint32_t rd(core_t& c, uint32_t a) { return mem68::read<SZ>(c.emu, c.mem, MEM_MASK, a); }
@@ -223,15 +223,15 @@ template <uint32_t CLS, int M> inline bool ok(int r) {
 
 // Operand read for any mode; value zero-extended.
 template <int SZ, int M> CORE_INLINE uint32_t src(core_t& c, int r) {
-  if constexpr (M == 0) return D(c, r) & MASK<SZ>;
-  else if constexpr (M == 1) return A(c, r) & MASK<SZ>;
+  if constexpr (M == 0) return D(c, r) & SIZE_MASK<SZ>;
+  else if constexpr (M == 1) return A(c, r) & SIZE_MASK<SZ>;
   else return rd<SZ>(c, ea<SZ, M>(c, r));
 }
 
 // Read-modify-write of a data register or memory operand.
 template <int SZ, int M, class F> CORE_INLINE void rmw(core_t& c, int r, F f) {
   if constexpr (M == 0) {
-    D(c, r) = merge<SZ>(D(c, r), f(D(c, r) & MASK<SZ>));
+    D(c, r) = merge<SZ>(D(c, r), f(D(c, r) & SIZE_MASK<SZ>));
   } else {
     const uint32_t a = ea<SZ, M>(c, r);
     wr<SZ>(c, a, f(rd<SZ>(c, a)));
@@ -600,7 +600,7 @@ template <int OPM, int M> CORE_INLINE void line4_sub(core_t& c, int rx, int ry) 
         set_sr(c, src<2, M>(c, ry) & SR_BITS);
       } else {
         if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
-        rmw<SZ, M>(c, ry, [&](uint32_t d) { return logic<SZ>(c, ~d & MASK<SZ>); });
+        rmw<SZ, M>(c, ry, [&](uint32_t d) { return logic<SZ>(c, ~d & SIZE_MASK<SZ>); });
       }
       return;
     case G4_MISC:
@@ -779,11 +779,11 @@ template <bool IS_AND, int OPM, int M> CORE_INLINE void logic_line(core_t& c, in
   if constexpr (OPM < 3) {
     if (!ok<C_DATA, M>(ry)) return illegal(c);
     const uint32_t s = src<SZ, M>(c, ry);
-    const uint32_t d = D(c, rx) & MASK<SZ>;
+    const uint32_t d = D(c, rx) & SIZE_MASK<SZ>;
     D(c, rx) = merge<SZ>(D(c, rx), logic<SZ>(c, IS_AND ? (d & s) : (d | s)));
   } else {
     if (!ok<C_MEM_ALT, M>(ry)) return illegal(c);
-    const uint32_t s = D(c, rx) & MASK<SZ>;
+    const uint32_t s = D(c, rx) & SIZE_MASK<SZ>;
     rmw<SZ, M>(c, ry, [&](uint32_t d) { return logic<SZ>(c, IS_AND ? (d & s) : (d | s)); });
   }
 }
@@ -850,11 +850,11 @@ template <bool IS_ADD, int OPM, int M> CORE_INLINE void addsub(core_t& c, int rx
     if constexpr (SZ == 1 && M == 1) return illegal(c);
     if (!ok<C_ALL, M>(ry)) return illegal(c);
     const uint32_t s = src<SZ, M>(c, ry);
-    const uint32_t d = D(c, rx) & MASK<SZ>;
+    const uint32_t d = D(c, rx) & SIZE_MASK<SZ>;
     D(c, rx) = merge<SZ>(D(c, rx), IS_ADD ? do_add<SZ>(c, s, d) : do_sub<SZ>(c, s, d));
   } else if constexpr (M == 0) {
-    const uint32_t s = D(c, ry) & MASK<SZ>;
-    const uint32_t d = D(c, rx) & MASK<SZ>;
+    const uint32_t s = D(c, ry) & SIZE_MASK<SZ>;
+    const uint32_t d = D(c, rx) & SIZE_MASK<SZ>;
     D(c, rx) = merge<SZ>(D(c, rx), IS_ADD ? do_addx<SZ>(c, s, d) : do_subx<SZ>(c, s, d));
   } else if constexpr (M == 1) {
     const uint32_t s = rd<SZ>(c, ea<SZ, 4>(c, ry));
@@ -863,7 +863,7 @@ template <bool IS_ADD, int OPM, int M> CORE_INLINE void addsub(core_t& c, int rx
     wr<SZ>(c, a, IS_ADD ? do_addx<SZ>(c, s, d) : do_subx<SZ>(c, s, d));
   } else {
     if (!ok<C_MEM_ALT, M>(ry)) return illegal(c);
-    const uint32_t s = D(c, rx) & MASK<SZ>;
+    const uint32_t s = D(c, rx) & SIZE_MASK<SZ>;
     rmw<SZ, M>(c, ry, [&](uint32_t d) { return IS_ADD ? do_add<SZ>(c, s, d) : do_sub<SZ>(c, s, d); });
   }
 }
@@ -879,14 +879,14 @@ template <int OPM, int M> CORE_INLINE void lineB(core_t& c, int rx, int ry) {
   } else if constexpr (OPM < 3) {
     if constexpr (SZ == 1 && M == 1) return illegal(c);
     if (!ok<C_ALL, M>(ry)) return illegal(c);
-    do_cmp<SZ>(c, src<SZ, M>(c, ry), D(c, rx) & MASK<SZ>);
+    do_cmp<SZ>(c, src<SZ, M>(c, ry), D(c, rx) & SIZE_MASK<SZ>);
   } else if constexpr (M == 1) {
     const uint32_t s = rd<SZ>(c, ea<SZ, 3>(c, ry));
     const uint32_t d = rd<SZ>(c, ea<SZ, 3>(c, rx));
     do_cmp<SZ>(c, s, d);
   } else {
     if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
-    const uint32_t s = D(c, rx) & MASK<SZ>;
+    const uint32_t s = D(c, rx) & SIZE_MASK<SZ>;
     rmw<SZ, M>(c, ry, [&](uint32_t d) { return logic<SZ>(c, d ^ s); });
   }
 }
@@ -898,7 +898,7 @@ enum shift_kind { SHIFT_AS = 0, SHIFT_LS = 1, SHIFT_ROX = 2, SHIFT_RO = 3 };
 // Count already reduced to 0..63.
 template <int SZ, int KIND, bool left> CORE_INLINE uint32_t shift(core_t& c, uint32_t v, uint32_t cnt) {
   constexpr uint32_t B = 8 * SZ;
-  constexpr uint32_t M = MASK<SZ>;
+  constexpr uint32_t M = SIZE_MASK<SZ>;
   constexpr uint32_t MSB = 1u << (B - 1);
   uint32_t r = v;
   uint32_t carry = 0, ov = 0;
@@ -990,7 +990,7 @@ template <int OPM, int M> CORE_INLINE void lineE(core_t& c, int rx, int ry) {
   } else {
     constexpr int SZ = 1 << (OPM & 3);
     const uint32_t cnt = (M & 4) ? D(c, rx) & 63 : (rx ? rx : 8);
-    D(c, ry) = merge<SZ>(D(c, ry), shift<SZ, M & 3, left>(c, D(c, ry) & MASK<SZ>, cnt));
+    D(c, ry) = merge<SZ>(D(c, ry), shift<SZ, M & 3, left>(c, D(c, ry) & SIZE_MASK<SZ>, cnt));
   }
 }
 

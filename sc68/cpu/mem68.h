@@ -12,14 +12,22 @@ namespace mem68 {
 // Bit 23 selects the IO space; bits 15..8 pick the page.
 constexpr uint32_t IO_BIT = 0x800000;
 
-// IO space accesses through the page's handler, or the unmapped default
-// (read 0, ignore writes). Out of line: RAM is the common case.
-uint32_t io_read8(emu68_t* e, uint32_t a);
-uint32_t io_read16(emu68_t* e, uint32_t a);
-uint32_t io_read32(emu68_t* e, uint32_t a);
-void io_write8(emu68_t* e, uint32_t a, uint32_t v);
-void io_write16(emu68_t* e, uint32_t a, uint32_t v);
-void io_write32(emu68_t* e, uint32_t a, uint32_t v);
+// Value bits of an access of SZ bytes.
+template <int SZ> constexpr uint32_t SIZE_MASK = SZ == 1 ? 0xFFu : SZ == 2 ? 0xFFFFu : 0xFFFFFFFFu;
+
+// IO space accesses of SZ bytes through the page's handler, or the unmapped
+// default (read 0, ignore writes). Out of line: RAM is the common case.
+template <int SZ> [[gnu::noinline]] uint32_t io_read(emu68_t* e, uint32_t a) {
+  const io68_page_t& p = e->pages[(a >> 8) & 0xFF];
+  const io68_rfunc_t f = SZ == 1 ? p.r_byte : SZ == 2 ? p.r_word : p.r_long;
+  return f ? f(a, e->reg.cycle) & SIZE_MASK<SZ> : 0;
+}
+
+template <int SZ> [[gnu::noinline]] void io_write(emu68_t* e, uint32_t a, uint32_t v) {
+  const io68_page_t& p = e->pages[(a >> 8) & 0xFF];
+  const io68_wfunc_t f = SZ == 1 ? p.w_byte : SZ == 2 ? p.w_word : p.w_long;
+  if (f) f(a, v & SIZE_MASK<SZ>, e->reg.cycle);
+}
 
 // Big-endian RAM words; a word or long at the top address reaches into the
 // spare bytes after the block.
@@ -41,11 +49,7 @@ inline void store32(uint8_t* p, uint32_t v) {
 // Data access of SZ bytes with full address decoding, over RAM `mem` with
 // address mask `msk` (the interpreter keeps both at hand). Zero-extended.
 template <int SZ> inline uint32_t read(emu68_t* e, const uint8_t* mem, uint32_t msk, uint32_t a) {
-  if (a & IO_BIT) {
-    if constexpr (SZ == 1) return io_read8(e, a);
-    else if constexpr (SZ == 2) return io_read16(e, a);
-    else return io_read32(e, a);
-  }
+  if (a & IO_BIT) return io_read<SZ>(e, a);
   const uint8_t* p = mem + (a & msk);
   if constexpr (SZ == 1) return p[0];
   else if constexpr (SZ == 2) return load16(p);
@@ -53,12 +57,7 @@ template <int SZ> inline uint32_t read(emu68_t* e, const uint8_t* mem, uint32_t 
 }
 
 template <int SZ> inline void write(emu68_t* e, uint8_t* mem, uint32_t msk, uint32_t a, uint32_t v) {
-  if (a & IO_BIT) {
-    if constexpr (SZ == 1) io_write8(e, a, v);
-    else if constexpr (SZ == 2) io_write16(e, a, v);
-    else io_write32(e, a, v);
-    return;
-  }
+  if (a & IO_BIT) return io_write<SZ>(e, a, v);
   uint8_t* p = mem + (a & msk);
   if constexpr (SZ == 1) p[0] = uint8_t(v);
   else if constexpr (SZ == 2) store16(p, v);
