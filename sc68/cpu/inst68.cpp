@@ -36,8 +36,16 @@ constexpr uint32_t VEC_LINE_F = 0x2C;
 constexpr uint32_t VEC_TRAP = 0x80;
 
 // Everything an instruction does is inlined into the interpreter loop, so
-// that the core's fields never leave host registers.
+// that the core's fields never leave host registers. Sanitizer builds look
+// for faults, not speed, and leave inlining to the compiler: instrumenting
+// one function of two thousand inlined cases takes it very long.
+#ifdef EMU68_FREE_INLINING
+#define CORE_INLINE inline
+#define CORE_FLATTEN
+#else
 #define CORE_INLINE [[gnu::always_inline]] inline
+#define CORE_FLATTEN [[gnu::flatten]]
+#endif
 
 template <int SZ> constexpr int SH = 32 - 8 * SZ;
 using mem68::SIZE_MASK;
@@ -1113,7 +1121,7 @@ template <int I> CORE_INLINE void exec(core_t& c, uint32_t op) {
 // Steps instructions, each paid from *budget, stopping after one that
 // leaves A7 at or above `top`; true when it stopped that way, false when
 // the budget ran out first.
-[[gnu::noinline, gnu::flatten]] bool execute(emu68_t* emu, uint32_t* budget, uint32_t top) {
+[[gnu::noinline]] CORE_FLATTEN bool execute(emu68_t* emu, uint32_t* budget, uint32_t top) {
   core_t c{emu, emu->reg.mem, 0, 0, 0, 0, 0, 0};
   enter(c);
   uint32_t n = *budget;  // a local count, so the loop keeps it in a register
@@ -1160,6 +1168,7 @@ stopped:
   return true;
 }
 
+#undef CORE_FLATTEN
 #undef CORE_INLINE
 
 }  // namespace
