@@ -2,85 +2,85 @@
 
 #include <SDL.h>
 
-#include <atomic>
 #include <condition_variable>
-#include <cstring>
-#include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/wave_queue.h"
+
+namespace {
+// A fixed-step run hands what it plays to SDL's queue; when fixed time runs ahead of the
+// sound card, what would wait there longer than this is dropped instead of piling up.
+constexpr Uint32 FIXED_QUEUE_LIMIT = WAVE_RATE / 2 * WAVE_FRAME_BYTES;
+constexpr Uint16 CALLBACK_FRAMES = 1024;
+}
 
 struct wave_device {
     SDL_AudioDeviceID id = 0;
     wave_done_fn done = nullptr;
     void* user = nullptr;
 
-    std::mutex lock;                       // guards the queue and the finished list
-    wave_buffer* head = nullptr;
-    wave_buffer* tail = nullptr;
-    std::deque<wave_buffer*> finished;     // waiting for their callback
-    std::atomic<uint32_t> position{0};
+    std::mutex lock;                       // guards the queue (but its atomics) and paused
+    wave_queue queue;
 
     std::condition_variable wake;          // notification thread: work to do
-    std::condition_variable drained;       // reset: callbacks delivered
+    std::condition_variable drained;       // reset and fixed step: callbacks delivered
     bool quit = false;
     int delivering = 0;
     std::thread notifier;
     std::thread::id notifier_id;
+
+    // Fixed-step runs only; touched on the main thread.
+    bool fixed = false;
+    bool paused = false;                   // guarded by lock
+    double fixed_seen = 0.0;               // clock time whose frames have been played
+    std::vector<Uint8> fixed_chunk;
 };
 
-static void take_finished(wave_device* d, wave_buffer* b)
-{
-    b->flags = (b->flags & ~WAVE_INQUEUE) | WAVE_DONE;
-    d->finished.push_back(b);
-}
-
-// SDL's audio thread: copies queued bytes into the stream and passes finished buffers to
-// the notification thread. Never calls back into the owner from here.
+// SDL's audio thread. Never calls back into the owner from here.
 static void audio_pull(void* userdata, Uint8* stream, int len)
 {
     wave_device* d = static_cast<wave_device*>(userdata);
-    bool any_finished = false;
-    uint32_t played = 0;
+    bool any_finished;
     {
         std::lock_guard<std::mutex> guard(d->lock);
-        int at = 0;
-        while (at < len && d->head) {
-            wave_buffer* b = d->head;
-            uint32_t left = b->bytes - b->done_bytes;
-            uint32_t n = static_cast<uint32_t>(len - at) < left ? static_cast<uint32_t>(len - at) : left;
-            std::memcpy(stream + at, static_cast<const Uint8*>(b->data) + b->done_bytes, n);
-            at += static_cast<int>(n);
-            played += n;
-            b->done_bytes += n;
-            if (b->done_bytes >= b->bytes) {
-                if (b->flags & WAVE_LOOP) {
-                    b->done_bytes = 0;
-                    if (b->bytes == 0) break;
-                } else {
-                    d->head = b->next;
-                    if (!d->head) d->tail = nullptr;
-                    take_finished(d, b);
-                    any_finished = true;
-                }
-            }
-        }
-        if (at < len) std::memset(stream + at, 0, static_cast<size_t>(len - at));
-        // Advanced under the lock: an owner that reads the position may then rewrite
-        // what was played, knowing the copy is finished.
-        d->position.fetch_add(played, std::memory_order_relaxed);
+        any_finished = wave_queue_play(d->queue, stream, static_cast<uint32_t>(len));
     }
     if (any_finished) d->wake.notify_one();
+}
+
+// Fixed-step runs: plays the frames of the fixed time since the last presented frame.
+static void play_fixed_step(void* user)
+{
+    wave_device* d = static_cast<wave_device*>(user);
+    double now = clock_seconds();
+    uint64_t frames = wave_frames_at(now) - wave_frames_at(d->fixed_seen);
+    d->fixed_seen = now;
+    std::unique_lock<std::mutex> guard(d->lock);
+    if (d->paused || frames == 0) return;
+    // Handed-back buffers are refilled and queued again first, as a sound card with time to
+    // spare would find them: how fast the refills run cannot change what is played.
+    d->drained.wait(guard, [d] { return d->queue.finished.empty() && d->delivering == 0; });
+    uint32_t bytes = static_cast<uint32_t>(frames * WAVE_FRAME_BYTES);
+    d->fixed_chunk.resize(bytes);
+    bool any_finished = wave_queue_play(d->queue, d->fixed_chunk.data(), bytes);
+    guard.unlock();
+    if (any_finished) d->wake.notify_one();
+    if (SDL_GetQueuedAudioSize(d->id) < FIXED_QUEUE_LIMIT) SDL_QueueAudio(d->id, d->fixed_chunk.data(), bytes);
 }
 
 static void notify_loop(wave_device* d)
 {
     std::unique_lock<std::mutex> guard(d->lock);
     for (;;) {
-        d->wake.wait(guard, [d] { return d->quit || !d->finished.empty(); });
-        if (d->finished.empty() && d->quit) break;
-        while (!d->finished.empty()) {
-            wave_buffer* b = d->finished.front();
-            d->finished.pop_front();
+        d->wake.wait(guard, [d] { return d->quit || !d->queue.finished.empty(); });
+        if (d->queue.finished.empty() && d->quit) break;
+        while (!d->queue.finished.empty()) {
+            wave_buffer* b = d->queue.finished.front();
+            d->queue.finished.pop_front();
             ++d->delivering;
             guard.unlock();
             if (d->done) d->done(d, b, d->user);
@@ -103,13 +103,15 @@ wave_device* wave_open(wave_done_fn done, void* user, int* error)
     wave_device* d = new wave_device;
     d->done = done;
     d->user = user;
+    d->fixed = clock_fixed_step();
 
     SDL_AudioSpec want{}, have{};
     want.freq = WAVE_RATE;
     want.format = AUDIO_S16LSB;
     want.channels = WAVE_CHANNELS;
-    want.samples = 1024;
-    want.callback = audio_pull;
+    want.samples = CALLBACK_FRAMES;
+    // Fixed-step runs push what fixed time plays; real time lets the sound card pull.
+    want.callback = d->fixed ? nullptr : audio_pull;
     want.userdata = d;
     d->id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (d->id == 0) {
@@ -118,63 +120,49 @@ wave_device* wave_open(wave_done_fn done, void* user, int* error)
         *error = WAVE_NO_DEVICE;
         return nullptr;
     }
-    d->notifier = std::thread(notify_loop, d);
+    try {
+        d->notifier = std::thread(notify_loop, d);
+    } catch (const std::system_error&) {
+        SDL_CloseAudioDevice(d->id);
+        delete d;
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        *error = WAVE_ERROR;
+        return nullptr;
+    }
     d->notifier_id = d->notifier.get_id();
+    if (d->fixed) {
+        d->fixed_seen = clock_seconds();
+        clock_add_frame_step(play_fixed_step, d);
+    }
     SDL_PauseAudioDevice(d->id, 0);
     *error = WAVE_OK;
     return d;
 }
 
-int wave_prepare(wave_device* d, wave_buffer* b)
-{
-    if (!d) return WAVE_BAD_DEVICE;
-    if (!b || (!b->data && b->bytes)) return WAVE_BAD_BUFFER;
-    b->flags = (b->flags & WAVE_LOOP) | WAVE_PREPARED;
-    b->next = nullptr;
-    b->done_bytes = 0;
-    return WAVE_OK;
-}
+wave_queue* wave_device_queue(wave_device* d) { return d ? &d->queue : nullptr; }
 
 int wave_unprepare(wave_device* d, wave_buffer* b)
 {
     if (!d) return WAVE_BAD_DEVICE;
-    if (!b) return WAVE_BAD_BUFFER;
     std::lock_guard<std::mutex> guard(d->lock);
-    if (b->flags & WAVE_INQUEUE) return WAVE_STILL_PLAYING;
-    b->flags &= ~WAVE_PREPARED;
-    return WAVE_OK;
+    return wave_queue_unprepare(b);
 }
 
 int wave_write(wave_device* d, wave_buffer* b)
 {
     if (!d) return WAVE_BAD_DEVICE;
-    if (!b || (!b->data && b->bytes)) return WAVE_BAD_BUFFER;
-    if (!(b->flags & WAVE_PREPARED)) return WAVE_UNPREPARED;
-    // Whole frames only, so that the two channels never swap.
-    if (b->bytes % WAVE_FRAME_BYTES) return WAVE_BAD_BUFFER;
+    if (int error = wave_queue_check(b)) return error;
     std::lock_guard<std::mutex> guard(d->lock);
-    if (b->flags & WAVE_INQUEUE) return WAVE_STILL_PLAYING;
-    b->flags = (b->flags & ~WAVE_DONE) | WAVE_INQUEUE;
-    b->next = nullptr;
-    b->done_bytes = 0;
-    if (d->tail)
-        d->tail->next = b;
-    else
-        d->head = b;
-    d->tail = b;
-    return WAVE_OK;
-}
-
-uint32_t wave_position(wave_device* d)
-{
-    if (!d) return 0;
-    std::lock_guard<std::mutex> guard(d->lock);
-    return d->position.load(std::memory_order_relaxed);
+    return wave_queue_append(d->queue, b);
 }
 
 int wave_pause(wave_device* d)
 {
     if (!d) return WAVE_BAD_DEVICE;
+    if (d->fixed) {
+        std::lock_guard<std::mutex> guard(d->lock);
+        d->paused = true;
+    }
     SDL_PauseAudioDevice(d->id, 1);
     return WAVE_OK;
 }
@@ -182,6 +170,10 @@ int wave_pause(wave_device* d)
 int wave_restart(wave_device* d)
 {
     if (!d) return WAVE_BAD_DEVICE;
+    if (d->fixed) {
+        std::lock_guard<std::mutex> guard(d->lock);
+        d->paused = false;
+    }
     SDL_PauseAudioDevice(d->id, 0);
     return WAVE_OK;
 }
@@ -192,21 +184,16 @@ int wave_reset(wave_device* d)
     // Holding SDL's device lock keeps the audio thread out while the queue empties.
     SDL_LockAudioDevice(d->id);
     {
-        std::unique_lock<std::mutex> guard(d->lock);
-        for (wave_buffer* b = d->head; b;) {
-            wave_buffer* next = b->next;
-            take_finished(d, b);
-            b = next;
-        }
-        d->head = d->tail = nullptr;
-        d->position.store(0, std::memory_order_relaxed);
+        std::lock_guard<std::mutex> guard(d->lock);
+        wave_queue_hand_back_all(d->queue);
     }
     SDL_UnlockAudioDevice(d->id);
+    if (d->fixed) SDL_ClearQueuedAudio(d->id);
     d->wake.notify_one();
     // A reset from inside a completion callback cannot wait for itself.
     if (std::this_thread::get_id() != d->notifier_id) {
         std::unique_lock<std::mutex> guard(d->lock);
-        d->drained.wait(guard, [d] { return d->finished.empty() && d->delivering == 0; });
+        d->drained.wait(guard, [d] { return d->queue.finished.empty() && d->delivering == 0; });
     }
     return WAVE_OK;
 }
@@ -215,6 +202,7 @@ int wave_close(wave_device* d)
 {
     if (!d) return WAVE_BAD_DEVICE;
     if (std::this_thread::get_id() == d->notifier_id) return WAVE_STILL_PLAYING;
+    if (d->fixed) clock_remove_frame_step(play_fixed_step, d);
     wave_reset(d);
     SDL_CloseAudioDevice(d->id);
     {
@@ -226,17 +214,4 @@ int wave_close(wave_device* d)
     delete d;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return WAVE_OK;
-}
-
-const char* wave_error_text(int code)
-{
-    switch (code) {
-    case WAVE_OK: return "The operation completed successfully.";
-    case WAVE_BAD_DEVICE: return "The audio device handle is invalid.";
-    case WAVE_NO_DEVICE: return "No audio output device is available.";
-    case WAVE_BAD_BUFFER: return "The audio buffer is invalid.";
-    case WAVE_UNPREPARED: return "The audio buffer has not been prepared.";
-    case WAVE_STILL_PLAYING: return "The audio buffer is still playing.";
-    default: return "Unknown audio device error.";
-    }
 }

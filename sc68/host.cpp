@@ -111,7 +111,8 @@ void refill(wave_device* device, wave_buffer* header, uintptr_t parameter, uint3
   // A refill that races with stop must neither render nor queue again.
   if (g_host.stopping.load()) return;
   unprepare(device, header);
-  intro_music_render(g_host.engine, buffer, INTRO_BUFFER_FRAMES);
+  // Stop waits for this refill, so it ends at the next frame once stop is asked.
+  g_host.refill_frames.store(intro_music_render(g_host.engine, buffer, INTRO_BUFFER_FRAMES, &g_host.stopping));
   if (g_host.stopping.load()) return;
   prepare(device, header, buffer);
   queue(device, header, self, parameter);
@@ -130,8 +131,9 @@ void refill_b(wave_device* device, wave_buffer* header, uintptr_t parameter) {
 
 const intro_host& intro_music_host() { return g_host; }
 
-void intro_music_render(api68_t* engine, uint32_t* frames, int n) {
+int intro_music_render(api68_t* engine, uint32_t* frames, int n, const std::atomic<bool>* stop) {
   for (int i = 0; i < n; ++i) {
+    if (stop && stop->load(std::memory_order_relaxed)) return i;
     int status = api68_process(engine, &frames[i], 1);
     if (status > 0 && (status & API68_END)) {
       api68_rewind(engine);
@@ -140,11 +142,13 @@ void intro_music_render(api68_t* engine, uint32_t* frames, int n) {
     // An engine that cannot play gives silence, not stale sound.
     if (status < 0) frames[i] = 0;
   }
+  return n;
 }
 
 int intro_music_start(const void* data, unsigned size, int from_file) {
   g_host.stopping.store(false);
   g_host.refills.store(0);
+  g_host.refill_frames.store(0);
   api68_init_t init{};
   init.alloc = host_alloc;
   init.free = host_free;

@@ -26,8 +26,9 @@ struct intro_host {
   wave_device* device;
   wave_buffer* header_a;
   wave_buffer* header_b;
-  std::atomic<bool> stopping;      // set first thing in stop: refills end at once
+  std::atomic<bool> stopping;      // set first thing in stop: a refill ends within one engine frame
   std::atomic<unsigned> refills;   // refills completed since start
+  std::atomic<int> refill_frames;  // frames the last refill rendered; fewer when stop cut it short
 };
 
 // Loads the image (or, with from_file non-zero, the file named by data),
@@ -42,5 +43,6 @@ void intro_music_stop();
 // The host's state, for inspection.
 const intro_host& intro_music_host();
 // Renders n frames one engine call each, restarting track 1 whenever the
-// engine reports the end of its track.
-void intro_music_render(api68_t* engine, uint32_t* frames, int n);
+// engine reports the end of its track. A set stop flag, checked between the
+// calls, ends the render early. Returns the frames rendered.
+int intro_music_render(api68_t* engine, uint32_t* frames, int n, const std::atomic<bool>* stop = nullptr);

@@ -19,13 +19,18 @@ constexpr uint64_t kZeroStepReplacement = 24932236;   // used when a voice has n
 uint64_t fixed_position(const mix_voice* v) { return static_cast<uint64_t>(v->position) << 32 | v->fraction; }
 uint64_t fixed_step(const mix_voice* v) { return static_cast<uint64_t>(v->step_integer) << 32 | v->step_fraction; }
 
-// Mixes m frames reading forward or backward from pos; returns the new position.
+// The plain frame loops; the vector loops in mixer_simd.cpp compute the same
+// values in the same order.
+float interpolate(const int16_t* d, int64_t pos) {
+    uint64_t p = static_cast<uint64_t>(pos);
+    uint32_t whole = static_cast<uint32_t>(p >> 32);
+    float a = d[whole], b = d[whole + 1];
+    return a + (b - a) * static_cast<float>(static_cast<uint32_t>(p) >> 1) * kFractionScale;
+}
+
 int64_t mix_frames(const int16_t* d, float* out, int m, int64_t pos, int64_t step, float lg, float rg) {
     for (int i = 0; i < m; ++i) {
-        uint64_t p = static_cast<uint64_t>(pos);
-        uint32_t whole = static_cast<uint32_t>(p >> 32);
-        float a = d[whole], b = d[whole + 1];
-        float s = a + (b - a) * static_cast<float>(static_cast<uint32_t>(p) >> 1) * kFractionScale;
+        float s = interpolate(d, pos);
         out[2 * i] += s * lg;
         out[2 * i + 1] += s * rg;
         pos += step;
@@ -33,18 +38,36 @@ int64_t mix_frames(const int16_t* d, float* out, int m, int64_t pos, int64_t ste
     return pos;
 }
 
-int64_t mix_frames_ramp(const int16_t* d, float* out, int m, int64_t pos, int64_t step, float& cl, float& cr,
-                        float li, float ri) {
+int64_t mix_frames_ramp(const int16_t* d, float* out, int m, int64_t pos, int64_t step, const float* gains) {
     for (int i = 0; i < m; ++i) {
-        uint64_t p = static_cast<uint64_t>(pos);
-        uint32_t whole = static_cast<uint32_t>(p >> 32);
-        float a = d[whole], b = d[whole + 1];
-        float s = a + (b - a) * static_cast<float>(static_cast<uint32_t>(p) >> 1) * kFractionScale;
-        out[2 * i] += s * cl;
-        cl += li;
-        out[2 * i + 1] += s * cr;
-        cr += ri;
+        float s = interpolate(d, pos);
+        out[2 * i] += s * gains[2 * i];
+        out[2 * i + 1] += s * gains[2 * i + 1];
         pos += step;
+    }
+    return pos;
+}
+
+void convert_samples(const float* in, int16_t* out, int count) {
+    for (int i = 0; i < count; ++i) out[i] = xm_clamp_sample(in[i]);
+}
+
+// Mixes a ramp chunk: the levels move by their increments after every frame,
+// laid out first as per-frame gains so that the frame loops can take them in
+// any width. Returns the new position; cl and cr end as the levels after it.
+int64_t mix_ramp_chunk(const xm_frame_loops& loops, const int16_t* d, float* out, int m, int64_t pos, int64_t step,
+                       float& cl, float& cr, float li, float ri) {
+    float gains[2 * XM_RAMP_FRAMES];
+    for (int done = 0; done < m;) {
+        int piece = m - done < XM_RAMP_FRAMES ? m - done : XM_RAMP_FRAMES;
+        for (int i = 0; i < piece; ++i) {
+            gains[2 * i] = cl;
+            cl += li;
+            gains[2 * i + 1] = cr;
+            cr += ri;
+        }
+        pos = loops.mix_ramp(d, out + 2 * done, piece, pos, step, gains);
+        done += piece;
     }
     return pos;
 }
@@ -61,12 +84,37 @@ int64_t fold_pingpong(mix_voice* v, int64_t start, int64_t length, int64_t pos) 
     return place < length ? start + place : start + 2 * length - 1 - place;
 }
 
-void mix_voice_frames(mix_voice* v, float* out, int n) {
+// Frames until the voice reaches its loop boundary or sample end, exact when
+// that is at most `within` frames; farther boundaries give within + 1,
+// decided by a multiplication instead of the division.
+uint64_t frames_to_boundary(const mix_voice* v, uint64_t within) {
+    const xm_sample* s = v->sample;
+    uint64_t pos = fixed_position(v);
+    uint64_t step = fixed_step(v);
+    if (step == 0) step = kZeroStepReplacement;
+    uint64_t reach;  // distance covered by `within` frames; none when it overflows
+    bool bounded = !__builtin_mul_overflow(step, within, &reach);
+    if (v->direction == 2) {
+        // Frames until the position falls below the loop start.
+        uint64_t start = static_cast<uint64_t>(s->loop_start) << 32;
+        if (pos < start) return 0;
+        if (bounded && pos - start >= reach) return within + 1;
+        return (pos - start) / step + 1;
+    }
+    uint64_t end = static_cast<uint64_t>(s->loop_start + s->loop_length) << 32;
+    if (pos > end) end = static_cast<uint64_t>(s->length) << 32;
+    if (pos >= end) return 0;
+    uint64_t distance = end - pos;
+    if (bounded && distance > reach) return within + 1;
+    return distance / step + (distance % step != 0);
+}
+
+void mix_voice_frames(const xm_frame_loops& loops, mix_voice* v, float* out, int n) {
     const xm_sample* s = v->sample;
     int todo = n;
     while (todo > 0 && v->sample) {
         int m = todo;
-        uint64_t k = xm_frames_to_boundary(v);
+        uint64_t k = frames_to_boundary(v, static_cast<uint64_t>(m));
         bool boundary = k <= static_cast<uint64_t>(m);
         if (boundary) m = static_cast<int>(k);
 
@@ -97,7 +145,7 @@ void mix_voice_frames(mix_voice* v, float* out, int n) {
         int64_t pos = static_cast<int64_t>(fixed_position(v));
         if (ramp) {
             float cl = v->left_level / 256.0f / 255.0f, cr = v->right_level / 256.0f / 255.0f;
-            pos = mix_frames_ramp(s->data, out, m, pos, step, cl, cr, v->left_increment, v->right_increment);
+            pos = mix_ramp_chunk(loops, s->data, out, m, pos, step, cl, cr, v->left_increment, v->right_increment);
             v->left_level = static_cast<int32_t>(std::nearbyint(cl * 255.0f * 256.0f));
             v->right_level = static_cast<int32_t>(std::nearbyint(cr * 255.0f * 256.0f));
             v->ramp_frames_left -= m;
@@ -109,7 +157,7 @@ void mix_voice_frames(mix_voice* v, float* out, int n) {
         } else if (v->left_gain == 0 && v->right_gain == 0) {
             pos += step * m;  // silent voice: only its position moves
         } else {
-            pos = mix_frames(s->data, out, m, pos, step, v->left_gain * kGainScale, v->right_gain * kGainScale);
+            pos = loops.mix(s->data, out, m, pos, step, v->left_gain * kGainScale, v->right_gain * kGainScale);
         }
         out += 2 * m;
         todo -= m;
@@ -119,7 +167,8 @@ void mix_voice_frames(mix_voice* v, float* out, int n) {
             int64_t end = static_cast<int64_t>(s->loop_start + s->loop_length) << 32;
             int64_t length = static_cast<int64_t>(s->loop_length) << 32;
             if (s->loop_mode == XM_LOOP_FORWARD) {
-                if (pos >= end) pos = start + (pos - start) % length;
+                // Mostly less than one loop past the end: a subtraction does.
+                if (pos >= end) pos = pos - end < length ? pos - length : start + (pos - start) % length;
             } else if (s->loop_mode == XM_LOOP_PINGPONG) {
                 pos = fold_pingpong(v, start, length, pos);
             } else {
@@ -137,23 +186,20 @@ void mix_voice_frames(mix_voice* v, float* out, int n) {
 
 }  // namespace
 
-uint64_t xm_frames_to_boundary(const mix_voice* v) {
-    const xm_sample* s = v->sample;
-    uint64_t pos = fixed_position(v);
-    uint64_t step = fixed_step(v);
-    if (step == 0) step = kZeroStepReplacement;
-    if (v->direction == 2) {
-        // Frames until the position falls below the loop start.
-        uint64_t start = static_cast<uint64_t>(s->loop_start) << 32;
-        if (pos < start) return 0;
-        return (pos - start) / step + 1;
-    }
-    uint64_t end = static_cast<uint64_t>(s->loop_start + s->loop_length) << 32;
-    if (pos > end) end = static_cast<uint64_t>(s->length) << 32;
-    if (pos >= end) return 0;
-    uint64_t distance = end - pos;
-    return distance / step + (distance % step != 0);
+const xm_frame_loops xm_scalar_loops = {mix_frames, mix_frames_ramp, convert_samples};
+
+const xm_frame_loops* xm_path_loops(xm_mix_path path) {
+    if (path == XM_MIX_SCALAR) return &xm_scalar_loops;
+    if (path != XM_MIX_BEST) return xm_vector_loops(path);
+    static const xm_frame_loops* const best = [] {
+        const xm_frame_loops* loops = xm_vector_loops(XM_MIX_AVX2);
+        if (!loops) loops = xm_vector_loops(XM_MIX_SSE2);
+        return loops ? loops : &xm_scalar_loops;
+    }();
+    return best;
 }
+
+uint64_t xm_frames_to_boundary(const mix_voice* v) { return frames_to_boundary(v, UINT64_MAX); }
 
 void xm_clear_voices() {
     memset(xm_mixer.voices, 0, sizeof xm_mixer.voices);
@@ -163,9 +209,20 @@ void xm_clear_voices() {
     }
 }
 
+namespace {
+
+// A forced path the CPU lacks falls back to the plain loops.
+const xm_frame_loops& current_loops() {
+    const xm_frame_loops* loops = xm_path_loops(xm_mixer.mix_path);
+    return loops ? *loops : xm_scalar_loops;
+}
+
+}  // namespace
+
 void xm_mix(float* dst, int frames) {
+    const xm_frame_loops& loops = current_loops();
     for (int i = 0; i < XM_MIXED_VOICES; ++i)
-        if (xm_mixer.voices[i].sample) mix_voice_frames(&xm_mixer.voices[i], dst, frames);
+        if (xm_mixer.voices[i].sample) mix_voice_frames(loops, &xm_mixer.voices[i], dst, frames);
 }
 
 int16_t xm_clamp_sample(float value) {
@@ -195,11 +252,12 @@ const int16_t* xm_render_block() {
         song->milliseconds += static_cast<uint32_t>(n * static_cast<double>(kRateReciprocal) * 1000);
     }
     xm_block_position& record = xm_mixer.position_table[xm_mixer.fill_index];
-    record.order.store(static_cast<uint8_t>(song->order), std::memory_order_relaxed);
-    record.row.store(static_cast<uint8_t>(song->row), std::memory_order_relaxed);
-    record.milliseconds.store(song->milliseconds, std::memory_order_relaxed);
+    // Release: a reader that sees these has also seen the heard index leave the block.
+    record.order.store(static_cast<uint8_t>(song->order), std::memory_order_release);
+    record.row.store(static_cast<uint8_t>(song->row), std::memory_order_release);
+    record.milliseconds.store(song->milliseconds, std::memory_order_release);
     song->samples_left_in_tick = remaining;
-    for (int i = 0; i < XM_BLOCK_FRAMES * 2; ++i) out[i] = xm_clamp_sample(mix[i]);
+    current_loops().convert(mix, out, XM_BLOCK_FRAMES * 2);
     xm_mixer.fill_index = (xm_mixer.fill_index + 1) % XM_BLOCK_COUNT;
     return out;
 }

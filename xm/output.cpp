@@ -1,16 +1,21 @@
-// Output: the looping ring on the wave device, the thread that keeps it mixed
+// Output: the looping ring on the wave device, the step that keeps it mixed
 // ahead of the play cursor, and the position queries.
-#include <chrono>
+//
+// The ring is handed over to the device by counts alone: a block is published
+// (wave_loop_written) once it is whole, and a slot is mixed again only after
+// the device position has passed what it held a lap earlier. The device plays
+// nothing unpublished, so a mixer that falls behind is heard as silence, never
+// as a block being written or a stale lap.
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/thread.h"
 #include "platform/wave.h"
 #include "xm/xm.h"
 
 namespace {
 
-constexpr auto kPollInterval = std::chrono::milliseconds(5);
-constexpr auto kStopPoll = std::chrono::milliseconds(10);
+constexpr int kPollMs = 5;
 constexpr size_t kRingBytes = static_cast<size_t>(XM_RING_FRAMES) * 4;
 constexpr size_t kMixBytes = static_cast<size_t>(XM_RING_FRAMES) * 2 * sizeof(float);
 
@@ -39,27 +44,44 @@ bool allocate_buffers() {
     return true;
 }
 
-void xm_output_thread() {
-    xm_mixer.thread_finished.store(0);
-    while (!xm_mixer.stop.load()) {
-        uint32_t now = wave_position(xm_mixer.device);
-        xm_mixer.played_bytes = xm_widen_position(xm_mixer.played_bytes, &xm_mixer.last_device_bytes, now);
-        uint64_t frames = xm_mixer.played_bytes / 4;
-        int cursor = static_cast<int>((frames % XM_RING_FRAMES) / XM_BLOCK_FRAMES);
-        while (xm_mixer.fill_index != cursor) {
-            xm_mixer.busy.store(1);
-            xm_render_block();
-            xm_mixer.heard_index.store((xm_mixer.heard_index.load() + 1) % XM_BLOCK_COUNT);
-            xm_mixer.busy.store(0);
-        }
-        std::this_thread::sleep_for(kPollInterval);
-    }
-    xm_mixer.thread_finished.store(1);
+// The block under the play cursor or, while the device waits for the mixer,
+// the last block it played: mixed either way, and never mixed again while it
+// is the heard one, since mixing reaches only blocks the cursor has left.
+void point_heard_index(uint64_t played) {
+    uint64_t frame = played < xm_mixer.mixed_frames ? played : xm_mixer.mixed_frames - 1;
+    xm_mixer.heard_index.store(static_cast<int>(frame / XM_BLOCK_FRAMES % XM_BLOCK_COUNT));
 }
 
-const xm_block_position* heard_record(const xm_song* song) {
-    if (!song || !xm_mixer.position_table) return nullptr;
-    return &xm_mixer.position_table[xm_mixer.heard_index.load()];
+// One poll of the device: moves the heard index on, then mixes every block
+// whose slot has been played, publishing each as soon as it is whole.
+void output_step(void*) {
+    uint32_t now = wave_position(xm_mixer.device);
+    xm_mixer.played_bytes = xm_widen_position(xm_mixer.played_bytes, &xm_mixer.last_device_bytes, now);
+    uint64_t played = xm_mixer.played_bytes / 4;
+    point_heard_index(played);
+    while (xm_mixer.mixed_frames + XM_BLOCK_FRAMES <= played + XM_RING_FRAMES) {
+        xm_mixer.busy.store(1);
+        xm_render_block();
+        xm_mixer.mixed_frames += XM_BLOCK_FRAMES;
+        wave_loop_written(xm_mixer.device, xm_mixer.mixed_frames * 4);
+        xm_mixer.busy.store(0);
+        // After a run dry the cursor's own block has just been mixed.
+        point_heard_index(played);
+    }
+}
+
+// One field of the heard block's record. The step moves the heard index away
+// from a block before it mixes into it again (and the mixer stores records
+// with release), so a field read while the index stayed put is the heard
+// block's, never one from the lap ahead.
+template <class Read>
+auto heard_field(const xm_song* song, Read read) -> decltype(read(*xm_mixer.position_table)) {
+    if (!song || !xm_mixer.position_table) return 0;
+    for (;;) {
+        int index = xm_mixer.heard_index.load();
+        auto value = read(xm_mixer.position_table[index]);
+        if (xm_mixer.heard_index.load() == index) return value;
+    }
 }
 
 }  // namespace
@@ -101,26 +123,28 @@ bool xm_play_song(xm_song* song) {
     do {
         xm_render_block();
     } while (xm_mixer.fill_index != 0);
+    xm_mixer.mixed_frames = XM_RING_FRAMES;
     xm_mixer.played_bytes = 0;
     xm_mixer.last_device_bytes = 0;
     if (wave_write(xm_mixer.device, xm_mixer.header) != WAVE_OK) {
         xm_stop_song(song);
         return false;
     }
-    xm_mixer.stop.store(0);
-    xm_mixer.thread_finished.store(0);
-    xm_mixer.thread = std::thread(xm_output_thread);
+    // Mixing is time-critical: the ring covers two seconds of stalls, not more.
+    // In fixed-step runs the step comes after the device's own frame step (the
+    // device was opened first), so each frame's mixing sees that frame's position.
+    xm_mixer.output = worker_start(output_step, nullptr, kPollMs, WORKER_TIME_CRITICAL);
+    if (!xm_mixer.output) {
+        xm_stop_song(song);
+        return false;
+    }
     return true;
 }
 
 bool xm_stop_song(xm_song* song) {
     if (!song) return false;
-    xm_mixer.stop.store(1);
-    while (xm_mixer.busy.load()) std::this_thread::yield();
-    if (xm_mixer.thread.joinable()) {
-        while (!xm_mixer.thread_finished.load()) std::this_thread::sleep_for(kStopPoll);
-        xm_mixer.thread.join();
-    }
+    worker_stop(xm_mixer.output);
+    xm_mixer.output = nullptr;
     free(xm_mixer.mix_allocation);
     xm_mixer.mix_allocation = nullptr;
     xm_mixer.mix_buffer = nullptr;
@@ -137,21 +161,19 @@ bool xm_stop_song(xm_song* song) {
     delete[] xm_mixer.position_table;
     xm_mixer.position_table = nullptr;
     xm_mixer.fill_index = 0;
+    xm_mixer.mixed_frames = 0;
     xm_mixer.heard_index.store(0);
     return true;
 }
 
 int xm_get_order(const xm_song* song) {
-    const xm_block_position* r = heard_record(song);
-    return r ? r->order.load(std::memory_order_relaxed) : 0;
+    return heard_field(song, [](const xm_block_position& r) { return int{r.order.load(std::memory_order_acquire)}; });
 }
 
 int xm_get_row(const xm_song* song) {
-    const xm_block_position* r = heard_record(song);
-    return r ? r->row.load(std::memory_order_relaxed) : 0;
+    return heard_field(song, [](const xm_block_position& r) { return int{r.row.load(std::memory_order_acquire)}; });
 }
 
 uint32_t xm_get_time(const xm_song* song) {
-    const xm_block_position* r = heard_record(song);
-    return r ? r->milliseconds.load(std::memory_order_relaxed) : 0;
+    return heard_field(song, [](const xm_block_position& r) { return r.milliseconds.load(std::memory_order_acquire); });
 }

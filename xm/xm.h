@@ -246,6 +246,13 @@ struct xm_engine_state {
     bool row_jumped;  // a Bxx ran earlier in the current row
 };
 
+struct worker;
+
+// Which frame loops the mixer runs. Every path makes the same samples bit for
+// bit; XM_MIX_BEST takes the fastest one the CPU has, the others force one
+// path for the tests that compare them.
+enum xm_mix_path : uint8_t { XM_MIX_BEST, XM_MIX_SCALAR, XM_MIX_SSE2, XM_MIX_AVX2 };
+
 struct xm_mixer_state {
     mix_voice voices[XM_VOICE_RECORDS];
     xm_song* current_song;
@@ -254,15 +261,15 @@ struct xm_mixer_state {
     float* mix_buffer;        // ring frames * 2 values, 16-byte aligned
     void* mix_allocation;
     int fill_index;
+    uint64_t mixed_frames;    // frames mixed into the ring since play, over all laps
     std::atomic<int> heard_index;
-    std::atomic<uint8_t> stop;
-    std::atomic<uint8_t> busy;
-    std::atomic<uint8_t> thread_finished;
+    std::atomic<uint8_t> busy;  // set while the output step mixes
     wave_device* device;
     wave_buffer* header;
-    std::thread thread;
+    worker* output;           // runs the output step while the song plays
     uint64_t played_bytes;     // device position widened past its 32-bit wrap
     uint32_t last_device_bytes;
+    xm_mix_path mix_path;
 };
 
 extern xm_file_callbacks xm_callbacks;
@@ -323,5 +330,23 @@ uint32_t xm_get_time(const xm_song* song);
 int16_t xm_clamp_sample(float value);
 // Frames until a voice reaches its loop boundary or sample end.
 uint64_t xm_frames_to_boundary(const mix_voice* v);
+
+// The frame loops of one path. mix adds m frames of one voice into out
+// (interleaved left, right), interpolated from 32.32 position pos moving by
+// step, scaled by constant gains; mix_ramp scales frame i by gains[2i] and
+// gains[2i + 1] instead. Both return the position after the m frames.
+// convert rounds mix values to 16 bits with clamping, as xm_clamp_sample.
+struct xm_frame_loops {
+    int64_t (*mix)(const int16_t* d, float* out, int m, int64_t pos, int64_t step, float left_gain,
+                   float right_gain);
+    int64_t (*mix_ramp)(const int16_t* d, float* out, int m, int64_t pos, int64_t step, const float* gains);
+    void (*convert)(const float* in, int16_t* out, int count);
+};
+extern const xm_frame_loops xm_scalar_loops;
+// The vector loops of a path, or null when this build or CPU lacks them.
+const xm_frame_loops* xm_vector_loops(xm_mix_path path);
+// The loops xm_mix and xm_render_block run for a path; null for a path the
+// CPU lacks.
+const xm_frame_loops* xm_path_loops(xm_mix_path path);
 // Widens a 32-bit byte position that wraps into a running 64-bit count.
 uint64_t xm_widen_position(uint64_t played, uint32_t* last, uint32_t now);

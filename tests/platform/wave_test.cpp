@@ -1,13 +1,16 @@
 // Runs against SDL's dummy audio driver, which consumes sound in real time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <thread>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/wave.h"
+#include "tests/platform/disk_recording.h"
 
 namespace {
 
@@ -45,6 +48,7 @@ TEST(Wave, NullArgumentsAreRefused)
     EXPECT_EQ(wave_write(nullptr, &b), WAVE_BAD_DEVICE);
     EXPECT_EQ(wave_pause(nullptr), WAVE_BAD_DEVICE);
     EXPECT_EQ(wave_position(nullptr), 0u);
+    EXPECT_EQ(wave_loop_written(nullptr, 0), WAVE_BAD_DEVICE);
     EXPECT_STRNE(wave_error_text(WAVE_NO_DEVICE), wave_error_text(WAVE_OK));
 }
 
@@ -72,25 +76,87 @@ TEST(Wave, QueuedBuffersCompleteOnTheNotificationThread)
     EXPECT_EQ(wave_close(d), WAVE_OK);
 }
 
-TEST(Wave, LoopingBufferAdvancesThePositionUntilReset)
+TEST(Wave, RingPlaysOnlyWhatItsWriterPublishedAndWaitsInSilence)
 {
+    constexpr uint32_t lap = 4410, half = lap / 2;   // 100 ms
+    constexpr uint32_t first = 0x11111111, second = 0x22222222;
+    DiskRecording recording("wave_ring");
     Completions c;
     wave_device* d = wave_open(on_done, &c, nullptr);
     ASSERT_NE(d, nullptr);
-    std::vector<int16_t> ring(2 * 4410);   // 100 ms
-    wave_buffer r{ring.data(), static_cast<uint32_t>(ring.size() * 2), WAVE_LOOP, nullptr, nullptr, 0};
+    std::vector<uint32_t> ring(lap, first);
+    wave_buffer r{ring.data(), lap * 4, WAVE_LOOP, nullptr, nullptr, 0};
     ASSERT_EQ(wave_prepare(d, &r), WAVE_OK);
-    ASSERT_EQ(wave_write(d, &r), WAVE_OK);
-    // More than one lap of the ring without a completion.
-    EXPECT_TRUE(wait_for([&] { return wave_position(d) > 2 * r.bytes; }, 3000));
-    EXPECT_EQ(c.count, 0);
-    EXPECT_EQ(wave_position(d) % WAVE_FRAME_BYTES, 0u);
+    ASSERT_EQ(wave_write(d, &r), WAVE_OK);   // the first lap counts as written
+
+    // Refill the half the device has played, publish it and leave the rest of the ring
+    // stale: the device must stop after the refilled half.
+    ASSERT_TRUE(wait_for([&] { return wave_position(d) >= half * 4; }, 3000));
+    std::fill(ring.begin(), ring.begin() + half, second);
+    ASSERT_EQ(wave_loop_written(d, uint64_t(lap + half) * 4), WAVE_OK);
+    ASSERT_TRUE(wait_for([&] { return wave_position(d) == (lap + half) * 4; }, 3000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(wave_position(d), (lap + half) * 4) << "the position waits with the device";
 
     ASSERT_EQ(wave_reset(d), WAVE_OK);
-    // The reset hands the buffer back before it returns.
-    EXPECT_EQ(c.count, 1);
+    EXPECT_EQ(c.count, 1) << "the reset hands the ring back before it returns";
     EXPECT_EQ(wave_position(d), 0u);
+    ASSERT_EQ(wave_close(d), WAVE_OK);
+
+    std::vector<uint32_t> heard = sounding(recording.frames());
+    std::vector<uint32_t> published(lap, first);
+    published.insert(published.end(), half, second);
+    EXPECT_TRUE(heard == published) << heard.size() << " sounding frames";
+}
+
+TEST(Wave, FixedStepPlaysTheFramesOfFixedTime)
+{
+    constexpr uint32_t per_frame = 882;   // 20 ms
+    clock_set_fixed_step(20);
+    Completions c;
+    wave_device* d = wave_open(on_done, &c, nullptr);
+    ASSERT_NE(d, nullptr);
+    std::vector<int16_t> pcm(2 * 2000, 7);
+    wave_buffer a{pcm.data(), 2000 * 4, 0, nullptr, nullptr, 0}, b = a;
+    std::vector<int16_t> ring(2 * 4000);
+    wave_buffer r{ring.data(), 4000 * 4, WAVE_LOOP, nullptr, nullptr, 0};
+    for (wave_buffer* w : {&a, &b, &r}) {
+        wave_prepare(d, w);
+        wave_write(d, w);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(wave_position(d), 0u) << "nothing plays between presented frames";
+
+    // A buffer handed back during a frame has been through its callback before the next
+    // frame plays. The ring's first lap counts as written; past it the device waits.
+    struct Step {
+        bool paused;
+        uint64_t published;   // ring frames over all laps, 0 = unchanged
+        int frames;
+        uint32_t position;    // frames played
+        int completions;
+    };
+    const Step steps[] = {
+        {false, 0, 2, 2 * per_frame, 0},
+        {false, 0, 4, 6 * per_frame, 2},
+        {false, 0, 4, 8000, 2},
+        {true, 0, 2, 8000, 2},
+        {false, 6000, 1, 8000 + per_frame, 2},
+        {false, 0, 3, 10000, 2},
+    };
+    for (const Step& s : steps) {
+        if (s.paused)
+            wave_pause(d);
+        else
+            wave_restart(d);
+        if (s.published) wave_loop_written(d, s.published * 4);
+        for (int i = 0; i < s.frames; ++i) clock_frame_presented();
+        EXPECT_EQ(wave_position(d), s.position * 4);
+        EXPECT_EQ(c.count, s.completions);
+    }
     EXPECT_EQ(wave_close(d), WAVE_OK);
+    clock_frame_presented();   // a closed device has left the frame steps
+    clock_set_fixed_step(0);
 }
 
 TEST(Wave, PauseHoldsThePosition)

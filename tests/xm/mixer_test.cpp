@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <random>
+#include <string>
 
 #include "tests/xm/xm_builder.h"
 
@@ -48,13 +52,125 @@ mix_voice& play(test_sample& t, uint64_t step, int gain = 255) {
 
 constexpr uint64_t kOne = 1ull << 32;
 
+// The vector paths the CPU has; each must give what the plain path gives.
+std::vector<xm_mix_path> vector_paths() {
+    std::vector<xm_mix_path> paths;
+    for (xm_mix_path p : {XM_MIX_SSE2, XM_MIX_AVX2})
+        if (xm_path_loops(p)) paths.push_back(p);
+    return paths;
+}
+
+bool same_bits(const std::vector<float>& a, const std::vector<float>& b) {
+    return a.size() == b.size() && (a.empty() || memcmp(a.data(), b.data(), sizeof(float) * a.size()) == 0);
+}
+
+// Forces a path for the mixer and restores the default afterwards.
+struct forced_path {
+    explicit forced_path(xm_mix_path p) { xm_mixer.mix_path = p; }
+    ~forced_path() { xm_mixer.mix_path = XM_MIX_BEST; }
+};
+
 TEST(XmMixer, OutputIsRoundedAndClamped) {
-    EXPECT_EQ(xm_clamp_sample(40000.0f), 32767);
-    EXPECT_EQ(xm_clamp_sample(-40000.0f), -32768);
-    EXPECT_EQ(xm_clamp_sample(2.5f), 2);
-    EXPECT_EQ(xm_clamp_sample(3.5f), 4);
-    EXPECT_EQ(xm_clamp_sample(-1.5f), -2);
-    EXPECT_EQ(xm_clamp_sample(32767.4f), 32767);
+    const struct {
+        float in;
+        int16_t out;
+    } cases[] = {{40000.0f, 32767},  {-40000.0f, -32768}, {2.5f, 2},          {3.5f, 4},         {-1.5f, -2},
+                 {32767.4f, 32767},  {32767.5f, 32767},   {-32768.5f, -32768}, {-0.5f, 0},        {0.5f, 0},
+                 {1e9f, 32767},      {-1e9f, -32768},     {-32767.6f, -32768}, {1234.49f, 1234}, {-7.51f, -8}};
+    // Enough values to run the vector loops and their tails.
+    std::vector<float> in;
+    std::vector<int16_t> want;
+    for (int r = 0; r < 3; ++r)
+        for (const auto& c : cases) {
+            in.push_back(c.in);
+            want.push_back(c.out);
+        }
+    for (const auto& c : cases) EXPECT_EQ(xm_clamp_sample(c.in), c.out) << c.in;
+    for (xm_mix_path p : vector_paths()) {
+        std::vector<int16_t> out(in.size());
+        xm_path_loops(p)->convert(in.data(), out.data(), static_cast<int>(in.size()));
+        EXPECT_EQ(out, want) << "path " << p;
+    }
+}
+
+// Frame loops of every path against the plain ones, bit for bit, on random
+// samples, steps either way up to a few samples a frame, chunk lengths that
+// leave every tail, and both constant and ramping gains. The chunks reach the
+// last value of a sample with only the loader's 16 spare bytes behind it.
+TEST(XmMixer, VectorFrameLoopsMatchThePlainOnes) {
+    std::mt19937_64 rng(5);
+    constexpr uint32_t kLength = 300;
+    std::vector<int16_t> sample(kLength + 8, 0);
+    for (uint32_t i = 0; i < kLength; ++i) sample[i] = static_cast<int16_t>(rng());
+    const int64_t steps[] = {0, 1, 0x30000000, 0x7FFFFFFF, int64_t{1} << 32, (int64_t{1} << 32) + 1,
+                             0x2C0000000, 0x500000003};
+    std::uniform_real_distribution<float> gain(0.0f, 1.0f);
+    for (xm_mix_path p : vector_paths()) {
+        const xm_frame_loops& loops = *xm_path_loops(p);
+        for (int c = 0; c < 4000; ++c) {
+            int64_t step = steps[c % 8];
+            if (c % 16 >= 8) step = -step;
+            int m = static_cast<int>(rng() % 40);
+            uint64_t travel = static_cast<uint64_t>(step < 0 ? -step : step) * (m > 0 ? m - 1 : 0);
+            uint64_t room = (uint64_t{kLength} << 32) - travel;
+            uint64_t offset = c % 3 ? rng() % room : room - 1 - rng() % 4;  // often right at the end
+            int64_t pos = static_cast<int64_t>(step < 0 ? offset + travel : offset);
+            std::vector<float> gains(2 * m);
+            for (float& g : gains) g = gain(rng);
+            float lg = gain(rng), rg = gain(rng);
+            std::vector<float> want(2 * m), got(2 * m);
+            for (int i = 0; i < 2 * m; ++i) want[i] = got[i] = static_cast<float>(rng() % 2000) - 1000.0f;
+            std::vector<float> want_ramp = want, got_ramp = got;
+            SCOPED_TRACE("path " + std::to_string(p) + ", case " + std::to_string(c));
+            ASSERT_EQ(loops.mix(sample.data(), got.data(), m, pos, step, lg, rg),
+                      xm_scalar_loops.mix(sample.data(), want.data(), m, pos, step, lg, rg));
+            ASSERT_TRUE(same_bits(got, want));
+            ASSERT_EQ(loops.mix_ramp(sample.data(), got_ramp.data(), m, pos, step, gains.data()),
+                      xm_scalar_loops.mix_ramp(sample.data(), want_ramp.data(), m, pos, step, gains.data()));
+            ASSERT_TRUE(same_bits(got_ramp, want_ramp));
+        }
+    }
+}
+
+// Whole songs through every path: the same mix values and samples, block by
+// block, as the plain path makes. The 8- and 32-channel modules are those of
+// xm_bench, kept in the fuzz corpus so that their renders are pinned too.
+TEST(XmMixer, EveryPathRendersSongsAsThePlainPath) {
+    const std::string source_dir = KELVARIN_SOURCE_DIR;
+    auto read = [&](const std::string& name) {
+        std::ifstream in(source_dir + "/" + name, std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const char* kCorpus = "tests/fuzz/xm_load/corpus/";
+    ASSERT_EQ(read(kCorpus + std::string("busy8.xm")), busy_module(8, 8).bytes());
+    ASSERT_EQ(read(kCorpus + std::string("busy32.xm")), busy_module(32, 8).bytes());
+    constexpr int kBlocks = 600;  // 12 s
+    for (const std::string name : {"issue/tunes/tune1.xm", "issue/tunes/tune2.xm", "issue/tunes/tune3.xm",
+                                   "issue/tunes/tune4.xm", "tests/fuzz/xm_load/corpus/busy8.xm",
+                                   "tests/fuzz/xm_load/corpus/busy32.xm"}) {
+        std::vector<uint8_t> bytes = read(name);
+        auto render = [&](xm_mix_path p) {
+            forced_path forced(p);
+            song_ptr song(load_xm_bytes(bytes));
+            EXPECT_TRUE(song && xm_render_start(song.get())) << name;
+            std::vector<float> mix;
+            std::vector<int16_t> pcm;
+            for (int b = 0; song && b < kBlocks; ++b) {
+                const int16_t* block = xm_render_block();
+                const float* values = block - xm_mixer.ring + xm_mixer.mix_buffer;
+                mix.insert(mix.end(), values, values + 2 * XM_BLOCK_FRAMES);
+                pcm.insert(pcm.end(), block, block + 2 * XM_BLOCK_FRAMES);
+            }
+            return std::make_pair(mix, pcm);
+        };
+        auto plain = render(XM_MIX_SCALAR);
+        for (xm_mix_path p : vector_paths()) {
+            auto vector = render(p);
+            EXPECT_TRUE(same_bits(vector.first, plain.first))
+                << name << ", path " << p;
+            EXPECT_EQ(vector.second, plain.second) << name << ", path " << p;
+        }
+    }
 }
 
 TEST(XmMixer, NonLoopingSampleEndsAtItsLastFrame) {

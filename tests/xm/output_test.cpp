@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <thread>
 
+#include "tests/platform/disk_recording.h"
 #include "tests/xm/xm_builder.h"
 #include "xm/tunes/tunes.h"
 
@@ -67,6 +70,49 @@ TEST(XmOutput, PlayStopAndPlayAgainStartsOver) {
     wait_ms(50);
     EXPECT_TRUE(xm_free_song(s.release())) << "freeing stops the thread first";
     EXPECT_EQ(xm_mixer.current_song, nullptr);
+}
+
+// A mixer that cannot keep up: every tick sleeps first.
+void slow_tick(xm_song* s) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(4));
+    xm_song_tick(s);
+}
+
+TEST(XmOutput, AStarvedMixerIsHeardAsSilenceNeverAsStaleOrHalfWrittenBlocks) {
+    std::vector<uint8_t> module = busy_module(4, 3).bytes();
+    std::vector<uint32_t> expected;  // the song without a device, 10 s
+    {
+        song_ptr s(load_xm_bytes(module));
+        ASSERT_TRUE(s && xm_render_start(s.get()));
+        std::vector<uint32_t> block(XM_BLOCK_FRAMES);
+        for (int b = 0; b < 5 * XM_BLOCK_COUNT; ++b) {
+            std::memcpy(block.data(), xm_render_block(), block.size() * 4);
+            expected.insert(expected.end(), block.begin(), block.end());
+        }
+    }
+    expected = sounding(expected);
+
+    // The device takes the sound about twenty times faster than real time and the mixer
+    // manages about five: the ring runs dry again and again.
+    DiskRecording recording("xm_starved");
+    song_ptr s(load_xm_bytes(module));
+    ASSERT_TRUE(s);
+    s->tick_routine = slow_tick;
+    ASSERT_TRUE(xm_play_song(s.get()));
+    for (int i = 0; i < 3000 && xm_get_time(s.get()) < 4000; ++i) wait_ms(10);
+    EXPECT_GE(xm_get_time(s.get()), 4000u);
+    EXPECT_TRUE(xm_stop_song(s.get()));
+
+    std::vector<uint32_t> recorded = recording.frames();
+    auto first = std::find_if(recorded.begin(), recorded.end(), [](uint32_t f) { return f != 0; });
+    size_t longest_gap = 0, gap = 0;
+    for (auto f = first; f != recorded.end(); ++f) longest_gap = std::max(longest_gap, gap = *f ? 0 : gap + 1);
+    EXPECT_GE(longest_gap, static_cast<size_t>(XM_BLOCK_FRAMES)) << "the device never ran dry";
+    // Silence aside, exactly the song from its start: no block twice, none torn.
+    std::vector<uint32_t> heard = sounding(recorded);
+    ASSERT_GE(heard.size(), static_cast<size_t>(3 * XM_OUTPUT_RATE));
+    ASSERT_LE(heard.size(), expected.size());
+    EXPECT_TRUE(std::equal(heard.begin(), heard.end(), expected.begin()));
 }
 
 xm_build tune_module(int channels, uint8_t first_note) {

@@ -12,6 +12,7 @@
 #include "sc68/api68.h"
 #include "sc68/chips/paula.h"
 #include "sc68/host.h"
+#include "tests/platform/disk_recording.h"
 #include "tests/sc68/engine/sc68_builder.h"
 
 namespace fs = std::filesystem;
@@ -107,6 +108,31 @@ TEST_F(Host, NoAudioDeviceRunsSilentWithTwoErrors) {
   size_t first = err.find(text);
   ASSERT_NE(first, std::string::npos) << err;
   EXPECT_NE(err.find(text, first + 1), std::string::npos) << err;
+}
+
+// 68000 code: init and stop return at once; play first counts d0 down from `loops`.
+bytes looping_replay(uint32_t loops) {
+  bytes code = rts_replay();
+  code.resize(8);
+  const bytes play = {0x20, 0x3C, uint8_t(loops >> 24), uint8_t(loops >> 16), uint8_t(loops >> 8), uint8_t(loops),
+                      0x53, 0x80,    // subq.l #1,d0
+                      0x66, 0xFC,    // bne.s back to the subq
+                      0x4E, 0x75};   // rts
+  code.insert(code.end(), play.begin(), play.end());
+  return code;
+}
+
+TEST_F(Host, StopCutsTheRunningRefillShort) {
+  // Each replay frame costs a million instructions and the disk driver hands every buffer back
+  // long before the other one is refilled: from the second refill on, one always runs.
+  bytes tune = sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(looping_replay(500000)).file();
+  DiskRecording recording("host_stop");
+  ASSERT_EQ(intro_music_start(tune.data(), unsigned(tune.size()), 0), 1);
+  intro_music_resume();
+  ASSERT_TRUE(wait_for([] { return intro_music_host().refills.load() >= 2; }));
+  EXPECT_EQ(intro_music_host().refill_frames.load(), INTRO_BUFFER_FRAMES);
+  intro_music_stop();
+  EXPECT_LT(intro_music_host().refill_frames.load(), INTRO_BUFFER_FRAMES);
 }
 
 TEST(HostRender, TrackEndContinuesWithTrackOneNextFrame) {
