@@ -677,19 +677,25 @@ class Slot:
 
     # A mutant on disk is recorded first, so that even a killed run gets its file back.
     def apply(self, m, text):
-        self.marker.write_text(json.dumps({"path": m.path, "text": text}), encoding=SOURCE_ENCODING)
         lines = text.split("\n")
         lines[m.line - 1] = m.mutated
-        write_source(self.source / m.path, "\n".join(lines))
+        mutated = "\n".join(lines)
+        self.marker.write_text(json.dumps({"path": m.path, "text": text, "mutated": mutated}),
+                               encoding=SOURCE_ENCODING)
+        write_source(self.source / m.path, mutated)
 
     def restore(self):
         with self.restoring:
             if not self.marker.exists():
                 return None
             saved = json.loads(self.marker.read_text(encoding=SOURCE_ENCODING))
-            # Written anew, with a fresh time stamp, so the next build compiles the original again.
-            write_source(self.source / saved["path"], saved["text"])
+            path = self.source / saved["path"]
             self.marker.unlink()
+            # A file changed since (a merge, a checkout) is no longer the mutant: leave it be.
+            if not path.exists() or read_source(path) != saved.get("mutated"):
+                return None
+            # Written anew, with a fresh time stamp, so the next build compiles the original again.
+            write_source(path, saved["text"])
             return saved["path"]
 
     def command(self, args, timeout, log=None):
