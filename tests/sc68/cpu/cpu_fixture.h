@@ -45,14 +45,7 @@ class Cpu : public ::testing::Test {
 
   uint32_t w(uint32_t a) { return EMU68_read16(&emu, a); }
   uint32_t l(uint32_t a) { return EMU68_read32(&emu, a); }
-  uint32_t b(uint32_t a) { return EMU68_read8(&emu, a); }
 
   std::vector<uint8_t> mem;
   emu68_t emu;
-};
-
-// One (condition codes, value) record as the test programs store them.
-struct Flagged {
-  uint32_t ccr;
-  uint32_t value;
 };
