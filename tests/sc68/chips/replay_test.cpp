@@ -3,13 +3,10 @@
 // timer interrupts delivered after it, then the chips render the frame.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <initializer_list>
 #include <vector>
 
 #include "sc68/chips/mfp68901.h"
-#include "sc68/chips/paula.h"
-#include "sc68/chips/ste_sound.h"
 #include "sc68/chips/ym2149.h"
 #include "sc68/cpu/emu68.h"
 
@@ -21,9 +18,6 @@ constexpr uint32_t PLAY = 0x8100;
 constexpr uint32_t HANDLER = 0x8300;
 constexpr uint32_t COUNTER = 0x2000;
 
-int16_t left(uint32_t frame) { return static_cast<int16_t>(frame & 0xFFFF); }
-int16_t right(uint32_t frame) { return static_cast<int16_t>(frame >> 16); }
-
 class ReplayTest : public ::testing::Test {
 protected:
     emu68_t emu{};
@@ -32,11 +26,9 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(EMU68_init(&emu, mem.data(), EMU68_MEMSIZE), 0);
-        ym_chip.rate = paula_chip.rate = ste_chip.rate = 0;
+        ym_chip.rate = 0;
         ym_init(&ym_chip);
         mfp_init(&mfp_chip);
-        paula_init(&paula_chip);
-        ste_init(&ste_chip);
     }
 
     void TearDown() override { EMU68_kill(&emu); }
@@ -74,53 +66,13 @@ protected:
                mem[COUNTER + 3];
     }
 
-    // The engine's YM path: render the frame's cycles, each sample to both halves.
+    // The engine's YM path: render the frame's cycles.
     std::vector<int32_t> ym_frame()
     {
         const int n = ym_render(&ym_chip, FRAME);
         return std::vector<int32_t>(ym_output(&ym_chip), ym_output(&ym_chip) + n);
     }
 };
-
-TEST_F(ReplayTest, PaulaDoubleBufferedChannel)
-{
-    std::memset(&mem[0x10000], 20, 0x200);
-    std::memset(&mem[0x20000], 40, 0x2);
-    code(INIT, {
-        0x23FC, 0x0001, 0x0000, 0x00DF, 0xF0A0,  // move.l #$10000,$DFF0A0
-        0x33FC, 0x0100, 0x00DF, 0xF0A4,          // move.w #$100,$DFF0A4
-        0x33FC, 0x01AC, 0x00DF, 0xF0A6,          // move.w #428,$DFF0A6
-        0x33FC, 0x0040, 0x00DF, 0xF0A8,          // move.w #64,$DFF0A8
-        0x33FC, 0x8201, 0x00DF, 0xF096,          // move.w #$8201,$DFF096
-        0x4E75,                                  // rts
-    });
-    code(PLAY, {
-        0x23FC, 0x0002, 0x0000, 0x00DF, 0xF0A0,  // move.l #$20000,$DFF0A0
-        0x33FC, 0x0001, 0x00DF, 0xF0A4,          // move.w #1,$DFF0A4
-        0x4E75,                                  // rts
-    });
-    plug({&paula_io}, nullptr);
-    run(INIT, 0);
-    run(PLAY, FRAME);
-
-    // 512 bytes at 1,553 / 8,192 bytes per frame: the first block lasts
-    // 2,701 frames, then the queued two-byte loop plays. Over the block's
-    // last byte (frames 2,696 to 2,700) the neighbour is the loop's first.
-    std::vector<uint32_t> out(883);
-    int loud = 0;
-    int looped = 0;
-    for (int f = 0; f < 4; ++f) {
-        paula_render(&paula_chip, out.data(), mem.data(), static_cast<int>(out.size()));
-        for (uint32_t s : out) {
-            EXPECT_EQ(right(s), 0);
-            loud += left(s) == 20 * 128;
-            looped += left(s) == 40 * 128;
-        }
-        run(PLAY, FRAME);
-    }
-    EXPECT_EQ(loud, 2696);
-    EXPECT_EQ(loud + looped, 4 * 883 - 5);
-}
 
 TEST_F(ReplayTest, YmVolumeChangedInsideATimerInterrupt)
 {
@@ -190,39 +142,6 @@ TEST_F(ReplayTest, TimerDInterruptsCountedByTheHandler)
     EXPECT_EQ(counter(), 0u);  // no interrupts during init
     run(PLAY, FRAME);
     EXPECT_EQ(counter(), 12307u);
-}
-
-TEST_F(ReplayTest, SteDmaMixedOverTheYm)
-{
-    std::memset(&mem[0x10000], 127, 0x10000);
-    code(INIT, {
-        0x33FC, 0x07FF, 0x00FF, 0x8924,  // move.w #$07FF,$FF8924
-        0x33FC, 0x0402, 0x00FF, 0x8922,  // move.w #$0402,$FF8922 (mixer 2)
-        0x13FC, 0x0001, 0x00FF, 0x8903,  // move.b #1,$FF8903
-        0x13FC, 0x0000, 0x00FF, 0x8905,  // move.b #0,$FF8905
-        0x13FC, 0x0000, 0x00FF, 0x8907,  // move.b #0,$FF8907
-        0x13FC, 0x0002, 0x00FF, 0x890F,  // move.b #2,$FF890F
-        0x13FC, 0x0000, 0x00FF, 0x8911,  // move.b #0,$FF8911
-        0x13FC, 0x0000, 0x00FF, 0x8913,  // move.b #0,$FF8913
-        0x13FC, 0x0081, 0x00FF, 0x8921,  // move.b #$81,$FF8921
-        0x33FC, 0x0013, 0x00FF, 0x8900,  // move.w #$0013,$FF8900
-        0x4E75,                          // rts
-    });
-    code(PLAY, {
-        0x23FC, 0x0800, 0x0F00, 0x00FF, 0x8800,  // move.l #$08000F00,$FF8800
-        0x4E75,                                  // rts
-    });
-    plug({&shifter_io, &ym_io, &mfp_io, &ste_io}, &mfp_io);
-    run(INIT, 0);
-    run(PLAY, FRAME);
-    const auto ym = ym_frame();
-    std::vector<uint32_t> buf(ym.begin(), ym.end());
-    ste_render(&ste_chip, buf.data(), mem.data(), static_cast<int>(buf.size()));
-    for (uint32_t f : buf) {
-        EXPECT_EQ(left(f), 32512);  // the YM is disconnected
-        EXPECT_EQ(right(f), 32512);
-    }
-    EXPECT_EQ(EMU68_read8(&emu, 0xFF890D), 884u * 72 >> 8);
 }
 
 }  // namespace
