@@ -127,7 +127,6 @@ TEST_F(Run, RoutineThatNeverReturnsEndsTheRunWithAnError) {
   words(HANDLER, {0x60FE});
   EXPECT_LT(EMU68_run(&emu, FRAME), 0) << "a runaway interrupt handler as well";
   EXPECT_EQ(emu.reg.a[7], sp);
-  EXPECT_EQ(EMU68_STEP_LIMIT, 1u << 25);
 }
 
 TEST_F(Run, RoutineAndItsInterruptsShareOneStepBudget) {
@@ -283,17 +282,29 @@ TEST_F(Exc, ResetIsTheProcessorReset) {
 
 // ---------------------------------------------------------------- TRAP #14
 
+// Each call enters the handler as a TRAP #14 would: SR, the return PC, then
+// the function number and its arguments on the stack.
 TEST_F(Run, Trap14SystemCalls) {
-  ASSERT_EQ(trap14_code_size, 308u);
   ASSERT_EQ(EMU68_memput(&emu, TRAP14_ADDR, trap14_code, uint32_t(trap14_code_size)), 0);
-  EMU68_write32(&emu, TRAP14_VECTOR, TRAP14_ADDR);
   timer.regs[0x17] = 0x40;  // vector base 0x100
   timer.regs[0x1D] = 0x70;  // timer C running, D stopped
-  timer.due = FRAME;
-  run_program("xbios");
-  EXPECT_EQ(l(RESULTS), 1u) << "0x26 keeps the caller's registers";
-  EXPECT_EQ(l(RESULTS + 4), 0xABCDu) << "0x26 runs the routine";
+  auto call = [&](std::initializer_list<uint16_t> args) {
+    words(0x7000, {0x2300, 0x0000, uint16_t(PROG_ADDR)});
+    words(0x7006, args);
+    emu.reg.pc = TRAP14_ADDR;
+    emu.reg.a[7] = 0x7000 + 4;  // the run takes the slot of a return address
+    ASSERT_EQ(EMU68_run(&emu, 0), 0) << EMU68_error_get(&emu, 0);
+  };
+  // move.l #$abcd,$4000 ; moveq #9,d1 ; rts
+  words(0x5000, {0x23FC, 0x0000, 0xABCD, 0x0000, 0x4000, 0x7209, 0x4E75});
+  emu.reg.d[1] = 1;
+  call({0x26, 0x0000, 0x5000});
+  EXPECT_EQ(l(0x4000), 0xABCDu) << "0x26 runs the routine";
+  EXPECT_EQ(emu.reg.d[1], 1u) << "0x26 keeps the caller's registers";
 
+  call({0x1F, 0, 1, 123, 0x0000, 0x5000});  // timer A: control 1, data 123
+  call({0x1F, 3, 5, 40, 0x0000, 0x5100});   // timer D
+  call({0x1F, 2, 3, 50, 0x0000, 0x5200});   // timer C
   EXPECT_EQ(l(0x134), 0x5000u) << "timer A vector";
   EXPECT_EQ(timer.regs[0x1F], 123);
   EXPECT_EQ(timer.regs[0x19], 1);
@@ -308,14 +319,18 @@ TEST_F(Run, Trap14SystemCalls) {
   EXPECT_EQ(timer.regs[0x09], 0x30) << "IERB: timers C and D";
   EXPECT_EQ(timer.regs[0x15], 0x30) << "IMRB: timers C and D";
 
-  const uint32_t kbdv = l(RESULTS + 8);
+  const uint32_t code_end = TRAP14_ADDR + uint32_t(trap14_code_size);
+  call({0x22});
+  const uint32_t kbdv = emu.reg.d[0];
   ASSERT_GE(kbdv, TRAP14_ADDR);
-  ASSERT_LT(kbdv + 36, TRAP14_ADDR + 308);
+  ASSERT_LT(kbdv + 36, code_end);
   for (uint32_t i = 0; i < 9; ++i) EXPECT_EQ(w(l(kbdv + 4 * i)), 0x4E75u) << "vector " << i << " is an RTS";
-  const uint32_t iorec = l(RESULTS + 12);
-  EXPECT_GE(iorec, TRAP14_ADDR);
-  EXPECT_LT(iorec, TRAP14_ADDR + 308);
-  EXPECT_EQ(l(RESULTS + 16), uint32_t(-7)) << "unknown functions return at once";
+  call({0x0E, 1});
+  EXPECT_GE(emu.reg.d[0], TRAP14_ADDR);
+  EXPECT_LT(emu.reg.d[0], code_end);
+  emu.reg.d[0] = uint32_t(-7);
+  call({0x99});
+  EXPECT_EQ(emu.reg.d[0], uint32_t(-7)) << "unknown functions return at once";
 }
 
 }  // namespace
