@@ -145,6 +145,27 @@ TEST_F(Run, RoutineAndItsInterruptsShareOneStepBudget) {
   EXPECT_STREQ(EMU68_error_get(&emu, 0), "EMU68_run : timer interrupts never end (vector 000134, pc:003004)");
 }
 
+// The driver skips its return test after instructions that cannot move A7;
+// each of these can, and the run must end right after it, before the write.
+TEST_F(Run, RunEndsRightAfterTheInstructionThatTakesA7BackToItsTop) {
+  const std::initializer_list<uint16_t> pops[] = {
+      {0x201F},          // move.l (a7)+,d0
+      {0x205F},          // movea.l (a7)+,a0
+      {0xD09F},          // add.l (a7)+,d0
+      {0x4A9F},          // tst.l (a7)+
+      {0x588F},          // addq.l #4,a7
+      {0x4FEF, 0x0004},  // lea 4(a7),a7
+  };
+  for (const auto& pop : pops) {
+    words(PROG_ADDR, pop);
+    // move.w #1,$4000 ; rts
+    words(PROG_ADDR + 2 * uint32_t(pop.size()), {0x33FC, 0x0001, 0x0000, 0x4000, 0x4E75});
+    EMU68_write16(&emu, 0x4000, 0);
+    ASSERT_EQ(EMU68_run(&emu, 0), 0);
+    EXPECT_EQ(w(0x4000), 0u) << std::hex << *pop.begin();
+  }
+}
+
 // A chip whose next interrupt is always "now" but never comes.
 int32_t stuck_next(uint32_t) { return 0; }
 bool stuck_interrupt(uint32_t, int68_t*) { return false; }
