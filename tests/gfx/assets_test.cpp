@@ -22,59 +22,41 @@ std::vector<uint8_t> font_art_with_palette_entry(int index, int r, int g, int b)
     return art;
 }
 
-TEST(ShadeTable, StepsAndTintGroupsFromOnePaletteEntry)
+TEST(ShadeTable, StepsAndTintGroupsFromOnePaletteEntryRoundingDown)
 {
+    // Steps divide by 1.5 and 2; the groups keep channels at full, 0.7 and 0.3, halves down.
+    const struct {
+        int r, g, b;
+        int column;
+        uint32_t colour;
+    } cases[] = {
+        {200, 101, 5, 0, 0},         {200, 101, 5, 1, rgb(200, 101, 5)}, {200, 101, 5, 2, rgb(133, 67, 3)},
+        {200, 101, 5, 3, rgb(100, 50, 2)}, {200, 101, 5, 4, rgb(200, 0, 0)},  {200, 101, 5, 9, rgb(0, 50, 0)},
+        {200, 101, 5, 12, rgb(0, 0, 2)},   {200, 101, 5, 13, rgb(200, 101, 0)}, {200, 101, 5, 16, rgb(0, 101, 5)},
+        {200, 101, 5, 19, rgb(200, 0, 5)}, {200, 101, 5, 22, rgb(200, 71, 1)}, {200, 101, 5, 25, rgb(60, 71, 5)},
+        {200, 101, 5, 28, rgb(140, 101, 3)}, {5, 5, 5, 22, rgb(5, 3, 1)},      {5, 5, 5, 25, rgb(1, 3, 5)},
+        {5, 5, 5, 28, rgb(3, 5, 3)},
+    };
     auto a = std::make_unique<GfxAssets>();
-    const auto art = font_art_with_palette_entry(7, 200, 101, 5);
-    ASSERT_TRUE(prepare_text_font(*a, art.data(), art.size()));
-    const uint32_t* row = a->shade_table + 7 * SHADE_COLUMNS;
-    EXPECT_EQ(row[0], 0u);
-    EXPECT_EQ(row[1], rgb(200, 101, 5));
-    EXPECT_EQ(row[2], rgb(133, 67, 3));   // divided by 1.5, rounded down
-    EXPECT_EQ(row[3], rgb(100, 50, 2));   // halved, rounded down
-    EXPECT_EQ(row[4], rgb(200, 0, 0));
-    EXPECT_EQ(row[9], rgb(0, 50, 0));
-    EXPECT_EQ(row[12], rgb(0, 0, 2));
-    EXPECT_EQ(row[13], rgb(200, 101, 0));
-    EXPECT_EQ(row[16], rgb(0, 101, 5));
-    EXPECT_EQ(row[19], rgb(200, 0, 5));
-    EXPECT_EQ(row[22], rgb(200, 71, 1));  // 0.7 x 101 = 70.7, 0.3 x 5 = 1.5 goes down
-    EXPECT_EQ(row[25], rgb(60, 71, 5));
-    EXPECT_EQ(row[28], rgb(140, 101, 3)); // 0.7 x 5 = 3.5 goes down
+    for (const auto& c : cases) {
+        const auto art = font_art_with_palette_entry(7, c.r, c.g, c.b);
+        ASSERT_TRUE(prepare_text_font(*a, art.data(), art.size()));
+        EXPECT_EQ(a->shade_table[7 * SHADE_COLUMNS + c.column], c.colour) << c.r << " column " << c.column;
+    }
 }
 
-TEST(ShadeTable, ExactHalvesOfScaledChannelsGoDown)
-{
-    auto a = std::make_unique<GfxAssets>();
-    const auto art = font_art_with_palette_entry(3, 5, 5, 5);
-    ASSERT_TRUE(prepare_text_font(*a, art.data(), art.size()));
-    const uint32_t* row = a->shade_table + 3 * SHADE_COLUMNS;
-    EXPECT_EQ(row[22], rgb(5, 3, 1));
-    EXPECT_EQ(row[25], rgb(1, 3, 5));
-    EXPECT_EQ(row[28], rgb(3, 5, 3));
-}
-
-TEST(ShadeTable, EmbeddedFontColourOneIsItsPaletteAndColumnZeroBlack)
+TEST(ShadeTable, EmbeddedFontIsTakenAndShortDataRefusedChangingNothing)
 {
     auto a = std::make_unique<GfxAssets>();
     ASSERT_TRUE(prepare_text_font(*a, issue_text_font, issue_text_font_size));
     const uint8_t* palette = issue_text_font + FONT_STRIP_PIXELS;
-    for (int i = 0; i < PALETTE_ENTRIES; ++i) {
-        EXPECT_EQ(a->shade_table[i * SHADE_COLUMNS], 0u) << i;
-        EXPECT_EQ(a->shade_table[i * SHADE_COLUMNS + 1], rgb(palette[3 * i], palette[3 * i + 1], palette[3 * i + 2]))
-            << i;
-    }
+    for (int i = 0; i < PALETTE_ENTRIES; ++i)
+        EXPECT_EQ(a->shade_table[i * SHADE_COLUMNS + 1], rgb(palette[3 * i], palette[3 * i + 1], palette[3 * i + 2]));
     EXPECT_EQ(a->font_pixels[FONT_STRIP_PIXELS - 1], issue_text_font[FONT_STRIP_PIXELS - 1]);
-}
-
-TEST(ShadeTable, ShortFontDataIsRefusedAndChangesNothing)
-{
-    auto a = std::make_unique<GfxAssets>();
-    a->shade_table[1] = 0x123456;
-    const auto art = font_art_with_palette_entry(0, 9, 9, 9);
-    EXPECT_FALSE(prepare_text_font(*a, art.data(), art.size() - 1));
+    const uint32_t kept = a->shade_table[SHADE_COLUMNS + 1];
+    EXPECT_FALSE(prepare_text_font(*a, issue_text_font, FONT_ART_BYTES - 1));
     EXPECT_FALSE(prepare_text_font(*a, nullptr, 0));
-    EXPECT_EQ(a->shade_table[1], 0x123456u);
+    EXPECT_EQ(a->shade_table[SHADE_COLUMNS + 1], kept);
 }
 
 TEST(Background, DecodesThroughThePaletteAndHonoursTheRectangle)
@@ -109,12 +91,6 @@ TEST(Background, DecodesThroughThePaletteAndHonoursTheRectangle)
     decode_background(*a, target.data(), 790, 590, 30, 30, 795, 595);
     EXPECT_EQ(std::count_if(target.begin(), target.end(), [](uint32_t p) { return p != 0xDEAD; }), 25);
     EXPECT_EQ(target[FRAME_PIXELS], 0xDEADu);
-}
-
-TEST(Background, EmbeddedPanelIsAccepted)
-{
-    auto a = std::make_unique<GfxAssets>();
-    EXPECT_TRUE(prepare_background(*a, issue_panel_picture, issue_panel_picture_size));
 }
 
 struct PointerTest : ::testing::Test {
@@ -194,28 +170,23 @@ TEST(StartUp, ModuleLevelTablesFromTheEmbeddedArtAndTheList)
     EXPECT_EQ(assets.pointer_mode, POINTER_NORMAL);
 }
 
-TEST(BlendBox, CoversInclusiveExtentsWithTheWeightedMix)
+TEST(BlendBox, CoversInclusiveExtentsWithTheWeightedMixAndStaysInsideTheFrame)
 {
+    auto changed = [](uint32_t paper) {
+        long n = 0;
+        for (int i = 0; i <= FRAME_PIXELS; ++i) n += frame_buffer[i] != paper;
+        return n;
+    };
     std::fill(frame_buffer, frame_buffer + FRAME_PIXELS + 1, 0x808080u);
     blend_box(10, 20, 8, 20, 125, 255, 0, 0);
-    long changed = 0;
-    for (int i = 0; i <= FRAME_PIXELS; ++i) changed += frame_buffer[i] != 0x808080u;
-    EXPECT_EQ(changed, 9 * 21);
+    EXPECT_EQ(changed(0x808080u), 9 * 21);
     // (255 * 125 + 128 * 131) >> 8 = 190, (128 * 131) >> 8 = 65
     EXPECT_EQ(frame_buffer[20 * 800 + 10] & 0xFFFFFF, 0xBE4141u);
     EXPECT_EQ(frame_buffer[40 * 800 + 18] & 0xFFFFFF, 0xBE4141u);
-    EXPECT_EQ(frame_buffer[20 * 800 + 19], 0x808080u);
-    EXPECT_EQ(frame_buffer[41 * 800 + 10], 0x808080u);
-}
-
-TEST(BlendBox, BoxPastTheFrameEdgeStaysInside)
-{
     std::fill(frame_buffer, frame_buffer + FRAME_PIXELS + 1, 0u);
     blend_box(795, 595, 10, 10, 100, 255, 255, 255);
     blend_box(-3, -3, 4, 4, 100, 255, 255, 255);
-    long changed = 0;
-    for (int i = 0; i <= FRAME_PIXELS; ++i) changed += frame_buffer[i] != 0;
-    EXPECT_EQ(changed, 25 + 4);
+    EXPECT_EQ(changed(0), 25 + 4);
     EXPECT_EQ(frame_buffer[FRAME_PIXELS], 0u);
     EXPECT_EQ(frame_buffer[596 * 800 + 0], 0u);  // a wrapped column 800 of row 595
 }

@@ -46,23 +46,10 @@ struct BarsTest : ::testing::Test {
     }
 };
 
-TEST_F(BarsTest, RowColoursAndRest)
-{
-    for (int y : {0, 130, 131, 134}) EXPECT_EQ(m.bar_row_colour[y], 0u) << y;
-    EXPECT_EQ(m.bar_row_colour[135], 0x5566DDu);
-    EXPECT_EQ(m.bar_row_colour[140], 0x223388u);
-    EXPECT_EQ(m.bar_row_colour[147], 0x000011u);
-    for (int i = 0; i < BAR_COUNT; ++i) EXPECT_EQ(m.bar_top[i], 147.0);
-}
-
-TEST_F(BarsTest, NotesOutside46To83KeyOffAndEmptyMoveNothing)
+TEST_F(BarsTest, NotePushesItsBarAndLessItsNeighboursNotesOutside46To83Nothing)
 {
     feed({45, 84, 0, 255, 0x052D, 1, 96});  // 0x052D: note 45, instrument 5
     for (int i = 0; i < BAR_COUNT; ++i) EXPECT_EQ(m.bar_top[i], 147.0) << i;
-}
-
-TEST_F(BarsTest, NotePushesItsBarAndLessItsNeighbours)
-{
     feed({46, 0x0753});  // 83 with instrument 7 in the high byte
     EXPECT_EQ(m.bar_top[0], 144.0);
     EXPECT_EQ(m.bar_top[1], 143.0);
