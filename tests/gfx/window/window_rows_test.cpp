@@ -103,20 +103,3 @@ TEST(RowConverters, OddLengthsStopAtTheLastPixel)
         }
     }
 }
-
-TEST(RowConverters, ReductionsTruncate)
-{
-    // 0xFF...: every kept bit set; 0x07/0x03: only dropped bits set.
-    uint32_t white = 0x00FFFFFF, low = 0x00070307;
-    uint16_t out[2];
-    uint32_t src[2] = {white, low};
-    row_565(src, out, 2);
-    EXPECT_EQ(out[0], 0xFFFF);
-    EXPECT_EQ(out[1], 0x0000);
-    row_555(src, out, 2);
-    EXPECT_EQ(out[0], 0x7FFF);   // bit 15 stays 0
-    EXPECT_EQ(out[1], 0x0000);
-    uint32_t red = 0x00FF0000;
-    row_565_swapped(&red, out, 1);
-    EXPECT_EQ(out[0], 0x001F);   // red lands in the low bits
-}
