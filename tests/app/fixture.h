@@ -53,7 +53,7 @@ inline void store_document(PageStore& store, int d, int n, const char* rule = "0
     store.lines[d].clear();
     const std::string ones(80, '1');
     for (int l = 0; l < n; ++l)
-        page_store_set(store, l, d, "L" + std::to_string(l), ones, ones, rule);
+        page_store_set(store, l, d, std::to_string(l).insert(0, 1, 'L'), ones, ones, rule);
     page_store_set(store, n, d, "<END>", ones, ones, "0");
 }
 

@@ -22,10 +22,6 @@ constexpr int32_t START_BUTTONS[11][5] = {
     {665, 132, 57, 18, 0}, {729, 132, 57, 18, 0},
 };
 
-uint32_t tint(uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
-    return (r * a >> 8) << 16 | (g * a >> 8) << 8 | (b * a >> 8);
-}
-
 struct Navigation : SpineTest {
     MenuActions saved = menu_actions;
 
@@ -157,69 +153,6 @@ TEST_F(Navigation, MusicButtonPausesAndTuneButtonsSwitch) {
     }
     EXPECT_EQ(scroller.current_song, 2);
     EXPECT_EQ(scroller.song_scroll_index, 1);
-}
-
-TEST_F(Navigation, UnavailableEntriesHaveNoLabelNoReactionButHoverBoxes) {
-    viewer.mouse_x = 500;
-    viewer.mouse_y = 100;  // right row 4 (entry 19), band top 97
-    fill_frame(0);
-    draw_menus();
-    EXPECT_EQ(assets.pointer_mode, POINTER_HOVER);
-    EXPECT_EQ(pixel(500, 100), tint(100, 100, 132, 125));
-    // No label: the row above the box (y 96) holds no glyph pixels.
-    for (int x = 400; x < 645; ++x)
-        ASSERT_EQ(pixel(x, 96), 0u) << x;
-    // The left hover box starts one pixel inside the column; a used press does not hover.
-    const struct {
-        int x, latch, pointer;
-    } hovers[] = {{146, 0, POINTER_NORMAL}, {147, 0, POINTER_HOVER}, {147, 1, POINTER_NORMAL}};
-    for (const auto& h : hovers) {
-        viewer.mouse_x = h.x;
-        viewer.mouse_y = 80;
-        viewer.click_latch = h.latch;
-        assets.pointer_mode = POINTER_NORMAL;
-        draw_menus();
-        EXPECT_EQ(assets.pointer_mode, h.pointer) << h.x << " latch " << h.latch;
-    }
-}
-
-TEST_F(Navigation, SelectionMarkVeilAndPressedButtons) {
-    fill_frame(0);
-    viewer.mouse_x = 10;
-    viewer.mouse_y = 10;
-    draw_menus();
-    draw_buttons();
-    // Editorial's row 1: mark (90, red) from y 60; row 2 only the veil, row 72 above its band.
-    EXPECT_EQ(pixel(300, 60), tint(200, 100, 100, 90));
-    EXPECT_EQ(pixel(300, 80), tint(100, 100, 100, 60));
-    EXPECT_EQ(pixel(300, 72), 0u);
-    // Pressed buttons (articles, tune 1) are warm over (w + 1) x (h + 1); quit is dark.
-    const uint32_t warm = tint(125, 90, 80, 125);
-    EXPECT_EQ(pixel(35, 90), warm);
-    EXPECT_EQ(pixel(123, 108), warm);
-    EXPECT_EQ(pixel(124, 108), 0u);
-    EXPECT_EQ(pixel(12, 132), warm);
-    EXPECT_EQ(pixel(35, 40), 0u);
-}
-
-TEST_F(Navigation, ButtonGlowRisesAndFades) {
-    const struct {
-        int frames, y, latch;
-        int glow, pointer;
-    } steps[] = {
-        {20, 140, 0, 125, POINTER_HOVER},  // over tune 2's button
-        {1, 300, 0, 122, POINTER_NORMAL},
-        {1, 140, 1, 119, POINTER_HOVER},   // a used press does not brighten
-    };
-    viewer.mouse_x = 100;
-    for (const auto& s : steps) {
-        viewer.mouse_y = s.y;
-        viewer.click_latch = s.latch;
-        for (int i = 0; i < s.frames; ++i)
-            draw_buttons();
-        EXPECT_EQ(assets.buttons.glow[8], s.glow) << s.y;
-        EXPECT_EQ(assets.pointer_mode, s.pointer) << s.y;
-    }
 }
 
 }  // namespace

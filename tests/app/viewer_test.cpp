@@ -1,13 +1,11 @@
 #include "tests/app/fixture.h"
 
-#include "app/text.h"
-
 namespace {
 
 struct Viewing : SpineTest {
     PageStore store;
-    ViewLines& lines_of(int n, const char* rule = "0") {
-        store_document(store, 1, n, rule);
+    ViewLines& lines_of(int n) {
+        store_document(store, 1, n);
         load_document(store, view, 1);
         return view;
     }
@@ -118,83 +116,6 @@ TEST_F(Viewing, ScrollbarDragFollowsThePointerOutlivesTheStripAndIgnoresTheLatch
     viewer.mouse_button = 1;
     drag_scrollbar(viewer, lines_of(22));
     EXPECT_EQ(viewer.top_line, 0) << "a short document has no scroll bar";
-}
-
-TEST_F(Viewing, ScrollbarThumbPosition) {
-    draw_scrollbar(viewer, lines_of(22));
-    EXPECT_EQ(changed_pixels(PAPER), 0);
-    ViewLines& v = lines_of(117);
-    viewer.top_line = 84;
-    draw_scrollbar(viewer, v);
-    // 195 + 361 / 84 * 84 = 556; the box covers 779...787 x 556...576.
-    EXPECT_EQ(pixel(779, 556), pixel(787, 576));
-    EXPECT_NE(pixel(779, 556), PAPER);
-    EXPECT_EQ(pixel(779, 555), PAPER);
-    EXPECT_EQ(pixel(779, 577), PAPER);
-    EXPECT_EQ(pixel(788, 556), PAPER);
-    EXPECT_EQ(changed_pixels(PAPER), 9 * 21);
-}
-
-TEST_F(Viewing, RulesOnlyStrictlyInsideTheBand) {
-    draw_view_rules(viewer, lines_of(100, "1"), 0);
-    // Row 0 (centre 186) and row 33 (centre 582) are outside; rows 1...32 are drawn.
-    EXPECT_EQ(pixel(20, 186), PAPER);
-    EXPECT_EQ(pixel(20, 198), 0xFFFFFFu);
-    EXPECT_EQ(pixel(20, 570), 0xFFFFFFu);
-    EXPECT_EQ(pixel(20, 582), PAPER);
-    EXPECT_EQ(changed_pixels(PAPER), 32 * 3 * 745);
-}
-
-TEST_F(Viewing, TextPathsAndRowPlacement) {
-    const std::string ones(80, '1');
-    store.lines[3].clear();
-    for (int l = 0; l < 40; ++l)
-        page_store_set(store, l, 3, "AA", ones, ones, l == 5 ? "8" : "0");
-    page_store_set(store, 40, 3, "<END>", ones, ones, "0");
-    load_document(store, view, 3);
-    draw_view_text(viewer, view, 0);
-    // Row 2 (plain rule flag) is opaque: font value 0 at glyph (0, 0) is painted.
-    EXPECT_EQ(pixel(32, 204), test_shade(0, 1));
-    // Row 5 carries a rule: transparent.
-    EXPECT_EQ(pixel(32, 240), PAPER);
-    // Row 0 and rows 32, 33 are always transparent.
-    EXPECT_EQ(pixel(32, 564), PAPER);
-    EXPECT_EQ(pixel(32, 576), PAPER);
-    EXPECT_EQ(pixel(34, 564), test_shade(2, 1));
-    // Column 0 is empty; column 1 starts at x 32.
-    EXPECT_EQ(pixel(31, 204), PAPER);
-    // Nothing above the band or below it.
-    for (int x = 0; x < 800; ++x) {
-        ASSERT_EQ(pixel(x, 192), PAPER);
-        ASSERT_EQ(pixel(x, 580), PAPER);
-    }
-}
-
-TEST_F(Viewing, LinesPastTheEndAreNotDrawn) {
-    ViewLines& v = lines_of(5);
-    draw_view_text(viewer, v, 0);
-    // Lines 0...4 at rows 0...4: nothing below row 4 (y 228...239).
-    for (int y = 240; y < 600; ++y)
-        for (int x = 0; x < 800; ++x)
-            ASSERT_EQ(pixel(x, y), PAPER) << x << "," << y;
-    draw_view_text(viewer, v, -40);
-    draw_view_text(viewer, v, 6000);
-    draw_view_rules(viewer, v, 6000);
-}
-
-TEST_F(Viewing, WipeBlindsCoverTheTextArea) {
-    draw_wipe_blinds(0);
-    EXPECT_EQ(pixel(20, 192), 0u);
-    EXPECT_EQ(pixel(767, 580), 0u);
-    EXPECT_EQ(changed_pixels(PAPER), 2 * 389);
-    fill_frame(PAPER);
-    draw_wipe_blinds(747);
-    for (int x = 20; x <= 767; ++x) {
-        ASSERT_EQ(pixel(x, 192), 0u) << x;
-        ASSERT_EQ(pixel(x, 580), 0u) << x;
-    }
-    for (auto [x, y] : {std::pair{19, 300}, {768, 300}, {300, 191}, {300, 581}})
-        EXPECT_EQ(pixel(x, y), PAPER) << x << "," << y;
 }
 
 }  // namespace
