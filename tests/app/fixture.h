@@ -29,23 +29,11 @@ inline void install_test_font() {
     }
 }
 
-inline uint32_t pixel(int x, int y) {
-    return frame_buffer[y * FRAME_WIDTH + x];
-}
-
 constexpr uint32_t PAPER = 0x00ABCDEF;  // frame contents before drawing
 
 inline void fill_frame(uint32_t c) {
     for (uint32_t& p : frame_buffer)
         p = c;
-}
-
-// Number of pixels of the frame that differ from c.
-inline int changed_pixels(uint32_t c) {
-    int n = 0;
-    for (int i = 0; i < FRAME_PIXELS; ++i)
-        n += frame_buffer[i] != c;
-    return n;
 }
 
 // A document of n lines (plus the terminator) whose line l reads "Ll" with rule flag rule.
