@@ -66,8 +66,8 @@ struct Navigation : SpineTest {
 };
 
 TEST_F(Navigation, ClicksOnRowsAndButtons) {
-    // Each step: 'c' click, 'p' press (held), 'r' release; then the calls so far, the ten
-    // buttons' states, the list shown, the selected entry and the quit request.
+    // Each step: 'c' click, 'p' press (held), 'r' release; then the calls it made, the ten
+    // buttons' states, the list shown and the selected entry.
     const struct {
         char op;
         int x, y;
@@ -78,38 +78,45 @@ TEST_F(Navigation, ClicksOnRowsAndButtons) {
     } steps[] = {
         {'c', 200, 65, "", "0010001000", MENU_ARTICLES, 11},  // the editorial, on screen already
         {'c', 200, 78, "doc 13", "0010001000", MENU_ARTICLES, 13},
-        {'c', 200, 78, "doc 13", "0010001000", MENU_ARTICLES, 13},
+        {'c', 200, 78, "", "0010001000", MENU_ARTICLES, 13},
         // A held press acts once; a press on empty panel or on a row slid elsewhere is used up.
-        {'p', 200, 90, "doc 13, doc 14", "0010001000", MENU_ARTICLES, 14},
-        {'p', 200, 90, "doc 13, doc 14", "0010001000", MENU_ARTICLES, 14},
-        {'r', 0, 0, "doc 13, doc 14", "0010001000", MENU_ARTICLES, 14},
-        {'p', 300, 300, "doc 13, doc 14", "0010001000", MENU_ARTICLES, 14},
-        {'p', 200, 102, "doc 13, doc 14", "0010001000", MENU_ARTICLES, 14},
-        {'r', 0, 0, "doc 13, doc 14", "0010001000", MENU_ARTICLES, 14},
-        {'p', 200, 114, "doc 13, doc 14, doc 16", "0010001000", MENU_ARTICLES, 16},
-        {'p', 60, 50, "doc 13, doc 14, doc 16", "0010001000", MENU_ARTICLES, 16},
-        {'r', 0, 0, "doc 13, doc 14, doc 16", "0010001000", MENU_ARTICLES, 16},
+        {'p', 200, 90, "doc 14", "0010001000", MENU_ARTICLES, 14},
+        {'p', 200, 90, "", "0010001000", MENU_ARTICLES, 14},
+        {'r', 0, 0, "", "0010001000", MENU_ARTICLES, 14},
+        {'p', 300, 300, "", "0010001000", MENU_ARTICLES, 14},
+        {'p', 200, 102, "", "0010001000", MENU_ARTICLES, 14},
+        {'r', 0, 0, "", "0010001000", MENU_ARTICLES, 14},
+        {'p', 200, 114, "doc 16", "0010001000", MENU_ARTICLES, 16},
+        {'p', 60, 50, "", "0010001000", MENU_ARTICLES, 16},
+        {'r', 0, 0, "", "0010001000", MENU_ARTICLES, 16},
         // Right row 4 is entry 19, not available; just below it lies the switch row.
-        {'c', 500, 106, "doc 13, doc 14, doc 16", "0010001000", MENU_ARTICLES, 16},
-        {'c', 500, 109, "doc 13, doc 14, doc 16", "0000001000", MENU_CHARTS, 16},
-        {'c', 500, 106, "doc 13, doc 14, doc 16, doc 9", "0100001000", MENU_CHARTS, 9},  // lit a frame later
-        {'c', 500, 119, "doc 13, doc 14, doc 16, doc 9", "0000001000", MENU_ARTICLES, 9},
-        {'c', 500, 120, "doc 13, doc 14, doc 16, doc 9", "0010001000", MENU_ARTICLES, 9},
+        {'c', 500, 106, "", "0010001000", MENU_ARTICLES, 16},
+        {'c', 500, 109, "", "0000001000", MENU_CHARTS, 16},
+        {'c', 500, 106, "doc 9", "0100001000", MENU_CHARTS, 9},  // the list button lit a frame later
+        {'c', 500, 119, "", "0000001000", MENU_ARTICLES, 9},
+        {'c', 500, 120, "", "0010001000", MENU_ARTICLES, 9},
         // List buttons, pressed ones take no click.
-        {'c', 60, 75, "doc 13, doc 14, doc 16, doc 9", "0100001000", MENU_CHARTS, 9},
-        {'c', 60, 75, "doc 13, doc 14, doc 16, doc 9", "0100001000", MENU_CHARTS, 9},
-        {'c', 60, 100, "doc 13, doc 14, doc 16, doc 9", "0010001000", MENU_ARTICLES, 9},
+        {'c', 60, 75, "", "0100001000", MENU_CHARTS, 9},
+        {'c', 60, 75, "", "0100001000", MENU_CHARTS, 9},
+        {'c', 60, 100, "", "0010001000", MENU_ARTICLES, 9},
         // Rules clears the menu selection, the editorial puts it back, then help.
-        {'c', 700, 75, "doc 13, doc 14, doc 16, doc 9, doc 12", "0011001000", MENU_ARTICLES, 0},
-        {'c', 200, 65, "doc 13, doc 14, doc 16, doc 9, doc 12, doc 11", "0010001000", MENU_ARTICLES, 11},
-        {'c', 700, 100, "doc 13, doc 14, doc 16, doc 9, doc 12, doc 11, doc 10", "0010101000", MENU_ARTICLES, 0},
+        {'c', 700, 75, "doc 12", "0011001000", MENU_ARTICLES, 0},
+        {'c', 200, 65, "doc 11", "0010001000", MENU_ARTICLES, 11},
+        {'c', 700, 100, "doc 10", "0010101000", MENU_ARTICLES, 0},
         // Button borders are not inside.
-        {'c', 35, 50, "doc 13, doc 14, doc 16, doc 9, doc 12, doc 11, doc 10", "0010101000", MENU_ARTICLES, 0},
-        {'c', 123, 50, "doc 13, doc 14, doc 16, doc 9, doc 12, doc 11, doc 10", "0010101000", MENU_ARTICLES, 0},
-        {'c', 60, 40, "doc 13, doc 14, doc 16, doc 9, doc 12, doc 11, doc 10", "0010101000", MENU_ARTICLES, 0},
-        {'c', 60, 58, "doc 13, doc 14, doc 16, doc 9, doc 12, doc 11, doc 10", "0010101000", MENU_ARTICLES, 0},
+        {'c', 35, 50, "", "0010101000", MENU_ARTICLES, 0},
+        {'c', 123, 50, "", "0010101000", MENU_ARTICLES, 0},
+        {'c', 60, 40, "", "0010101000", MENU_ARTICLES, 0},
+        {'c', 60, 58, "", "0010101000", MENU_ARTICLES, 0},
+        // The music button pauses; a tune while paused plays it, once.
+        {'c', 700, 50, "off", "0010111000", MENU_ARTICLES, 0},
+        {'c', 80, 140, "tune 2", "0010100100", MENU_ARTICLES, 0},
+        {'c', 80, 140, "", "0010100100", MENU_ARTICLES, 0},
+        {'c', 700, 50, "off", "0010110100", MENU_ARTICLES, 0},
+        {'c', 700, 50, "on", "0010100100", MENU_ARTICLES, 0},
     };
     for (const auto& s : steps) {
+        calls.clear();
         if (s.op != 'r')
             press(s.x, s.y);
         if (s.op != 'p')
@@ -125,34 +132,11 @@ TEST_F(Navigation, ClicksOnRowsAndButtons) {
             ASSERT_EQ(menu_entries[e].selected, e == s.selected ? 1 : 0) << where << " entry " << e;
         ASSERT_EQ(quit_requested, 0) << where;
     }
+    EXPECT_EQ(scroller.current_song, 2);
+    EXPECT_EQ(scroller.song_scroll_index, 1);
     press(36, 41);
     EXPECT_EQ(quit_requested, 1);
     EXPECT_EQ(assets.buttons.state[1], 1);
-}
-
-TEST_F(Navigation, MusicButtonPausesAndTuneButtonsSwitch) {
-    const struct {
-        int x, y;
-        const char* calls;
-        const char* states;
-    } clicks[] = {
-        {700, 50, "off", "0010011000"},
-        {80, 140, "off, tune 2", "0010000100"},  // a tune while paused plays it
-        {80, 140, "off, tune 2", "0010000100"},  // selected already
-        {700, 50, "off, tune 2, off", "0010010100"},
-        {700, 50, "off, tune 2, off, on", "0010000100"},
-    };
-    for (const auto& c : clicks) {
-        press(c.x, c.y);
-        release();
-        EXPECT_EQ(calls, c.calls);
-        std::string states;
-        for (int n = 1; n <= 10; ++n)
-            states += char('0' + assets.buttons.state[n]);
-        EXPECT_EQ(states, c.states) << c.calls;
-    }
-    EXPECT_EQ(scroller.current_song, 2);
-    EXPECT_EQ(scroller.song_scroll_index, 1);
 }
 
 }  // namespace
