@@ -2,25 +2,15 @@
 // every clip box: glyphs, rules, the page view, the scroll bar, the wipe, menus and buttons.
 // Each scene sums up the frame (with the guard pixel past its end) after every step and the
 // state it left in one checksum, pinned below. A change to what is drawn fails here until it
-// is made on purpose: the failure prints the new table to copy.
+// is made on purpose: the failure prints the new checksums.
 #include "tests/app/fixture.h"
 
-#include <cstdio>
-
 #include "app/text.h"
+#include "tests/gfx/checksum.h"
 
 namespace {
 
-struct Sum {
-    uint64_t value = 0xcbf29ce484222325u;
-    void note(const void* data, size_t bytes) {
-        for (size_t i = 0; i < bytes; ++i)
-            value = (value ^ static_cast<const uint8_t*>(data)[i]) * 0x100000001b3u;
-    }
-    template <typename T>
-    void note(const T& v) {
-        note(&v, sizeof v);
-    }
+struct Sum : Checksum {
     // Sums the frame up and fills it with paper for the next step.
     void snap() {
         note(frame_buffer);
@@ -144,21 +134,13 @@ const struct {
 using SpineScenes = SpineTest;
 
 TEST_F(SpineScenes, DrawWhatTheCommittedChecksumsSay) {
-    std::string table;
-    bool same = true;
-    for (const auto& scene : scenes) {
+    expect_pinned_sums(scenes, [&](const auto& scene) {
         SetUp();
         frame_buffer[FRAME_PIXELS] = PAPER;
         Sum s;
         scene.draw(s);
-        char line[96];
-        std::snprintf(line, sizeof line, "    {\"%s\", %s, 0x%016llxu},\n", scene.name, scene.name,
-                      static_cast<unsigned long long>(s.value));
-        table += line;
-        same &= s.value == scene.sum;
-        EXPECT_EQ(s.value, scene.sum) << scene.name;
-    }
-    EXPECT_TRUE(same) << "if the change in drawing is meant, take this table:\n" << table;
+        return s.value;
+    });
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 // Every drawing routine of gfx, fed the issue's own art, in a fixed list of scenes that
 // reach the edges of the frame. Each scene sums up what it drew (with guard rows above and
 // below the frame) and the state it left in one checksum, pinned below. A change to what is
-// drawn fails here until it is made on purpose: the failure prints the new table to copy.
+// drawn fails here until it is made on purpose: the failure prints the new checksums.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -17,21 +16,16 @@
 #include "gfx/intro.h"
 #include "gfx/scroller.h"
 #include "issue/art/art.h"
+#include "tests/gfx/checksum.h"
 
 namespace {
 
 constexpr int GUARD_ROWS = 20;
 
-// A frame with guard rows above and below, and a running FNV-1a sum of what is noted.
-struct Canvas {
+// A frame with guard rows above and below, and the sum of what is noted.
+struct Canvas : Checksum {
     std::vector<uint32_t> pixels = std::vector<uint32_t>((FRAME_HEIGHT + 2 * GUARD_ROWS) * FRAME_WIDTH, 0x5A5A5A);
-    uint64_t sum = 0xcbf29ce484222325u;
     uint32_t* frame() { return pixels.data() + GUARD_ROWS * FRAME_WIDTH; }
-    void note(const void* data, size_t bytes)
-    {
-        for (size_t i = 0; i < bytes; ++i) sum = (sum ^ static_cast<const uint8_t*>(data)[i]) * 0x100000001b3u;
-    }
-    template <typename T> void note(const T& value) { note(&value, sizeof value); }
     // Sums the canvas up and clears it for the next frame.
     void snap()
     {
@@ -218,19 +212,11 @@ const struct {
 
 TEST(GfxScenes, DrawWhatTheCommittedChecksumsSay)
 {
-    std::string table;
-    bool same = true;
-    for (const auto& s : scenes) {
+    expect_pinned_sums(scenes, [](const auto& scene) {
         Canvas c;
-        s.draw(c);
-        char line[96];
-        std::snprintf(line, sizeof line, "    {\"%s\", %s, 0x%016llxu},\n", s.name, s.name,
-                      static_cast<unsigned long long>(c.sum));
-        table += line;
-        same &= c.sum == s.sum;
-        EXPECT_EQ(c.sum, s.sum) << s.name;
-    }
-    EXPECT_TRUE(same) << "if the change in drawing is meant, take this table:\n" << table;
+        scene.draw(c);
+        return c.value;
+    });
 }
 
 }  // namespace
