@@ -21,16 +21,17 @@
 namespace {
 
 constexpr int GUARD_ROWS = 20;
+constexpr uint32_t PAPER = 0x5A5A5A;  // canvas contents before drawing
 
 // A frame with guard rows above and below, and the sum of what is noted.
 struct Canvas : Checksum {
-    std::vector<uint32_t> pixels = std::vector<uint32_t>((FRAME_HEIGHT + 2 * GUARD_ROWS) * FRAME_WIDTH, 0x5A5A5A);
+    std::vector<uint32_t> pixels = std::vector<uint32_t>((FRAME_HEIGHT + 2 * GUARD_ROWS) * FRAME_WIDTH, PAPER);
     uint32_t* frame() { return pixels.data() + GUARD_ROWS * FRAME_WIDTH; }
     // Sums the canvas up and clears it for the next frame.
     void snap()
     {
         note(pixels.data(), pixels.size() * sizeof(uint32_t));
-        std::fill(pixels.begin(), pixels.end(), 0x5A5A5A);
+        std::fill(pixels.begin(), pixels.end(), PAPER);
     }
 };
 
