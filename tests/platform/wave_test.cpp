@@ -138,6 +138,7 @@ TEST(Wave, FixedStepPlaysTheFramesOfFixedTime)
     };
     const Step steps[] = {
         {false, 0, 2, 2 * per_frame, 0},
+        {true, 0, 2, 2 * per_frame, 0},   // paused with sound queued: the time passes unheard
         {false, 0, 4, 6 * per_frame, 2},
         {false, 0, 4, 8000, 2},
         {true, 0, 2, 8000, 2},
