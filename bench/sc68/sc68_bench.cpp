@@ -1,9 +1,12 @@
 // Render speed of the engine in multiples of real time, one api68_process
 // call per output frame as the intro host makes them, for a Paula track and
-// a YM track of our test replays and for the intro image; and the
-// time of one host refill (11,025 frames) of the intro image.
+// a YM track of our test replays and for the intro image; the time
+// of one host refill (11,025 frames) of the intro image; and the 68000
+// instructions per second of the intro image's replay code on its own.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -19,6 +22,8 @@ using clock_type = std::chrono::steady_clock;
 
 constexpr int kSeconds = 60;
 constexpr int kRefillFrames = 11025;
+constexpr int kReplayFrames = 100000;  // replay frames (33 minutes at 50 Hz)
+constexpr int kReplayRuns = 9;         // timed passes over them; the median counts
 
 void* bench_alloc(unsigned n) { return std::malloc(n); }
 void bench_free(void* p) { std::free(p); }
@@ -83,6 +88,61 @@ void speed(const char* name, const bytes& file) {
   api68_shutdown(api);
 }
 
+// The instructions of kReplayFrames replay frames after the first: the play
+// routine stepped to its return, as the frame driver runs it for a track
+// without interrupts. 0 when a frame does not return within the step limit.
+uint64_t count_replay(const bytes& file) {
+  api68_t* api = start(file);
+  uint32_t frame;
+  api68_process(api, &frame, 1);  // starts the track: init and the first frame
+  emu68_t* emu = &api->emu;
+  uint64_t count = 0;
+  for (int i = 0; i < kReplayFrames && count != ~uint64_t(0); ++i) {
+    const uint32_t pc = emu->reg.pc, sp = emu->reg.a[7];
+    emu->reg.a[7] = sp - 4;
+    uint32_t n = 0;
+    while (emu->reg.a[7] < sp && n < emu->step_limit) {
+      EMU68_step(emu);
+      ++n;
+    }
+    count = emu->reg.a[7] < sp ? ~uint64_t(0) : count + n;
+    emu->reg.pc = pc;
+    emu->reg.a[7] = sp;
+  }
+  api68_shutdown(api);
+  return count == ~uint64_t(0) ? 0 : count;
+}
+
+// The same frames from the same start through the frame driver, without
+// rendering any sound: instructions per second of this process's CPU time,
+// the median of kReplayRuns passes.
+void replay_rate(const bytes& file) {
+  const uint64_t count = count_replay(file);
+  if (!count) {
+    std::fprintf(stderr, "intro replay: a frame does not return\n");
+    std::exit(1);
+  }
+  std::vector<double> cpu;
+  for (int run = 0; run < kReplayRuns; ++run) {
+    api68_t* api = start(file);
+    uint32_t frame;
+    api68_process(api, &frame, 1);
+    const std::clock_t c0 = std::clock();
+    for (int i = 0; i < kReplayFrames; ++i)
+      if (EMU68_run(&api->emu, api->cycles_per_frame) != 0) {
+        std::fprintf(stderr, "intro replay: %s\n", EMU68_error_get(&api->emu, 0));
+        std::exit(1);
+      }
+    cpu.push_back(double(std::clock() - c0) / CLOCKS_PER_SEC);
+    api68_shutdown(api);
+  }
+  std::sort(cpu.begin(), cpu.end());
+  const double median = cpu[cpu.size() / 2];
+  std::printf("intro replay: %.1f MIPS (%llu instructions in %d frames, %.3f s CPU, median of %d)\n",
+              double(count) / median / 1e6, static_cast<unsigned long long>(count), kReplayFrames, median,
+              kReplayRuns);
+}
+
 }  // namespace
 
 int main() {
@@ -103,5 +163,6 @@ int main() {
   std::printf("intro refill of %d frames: %.2f ms average, %.2f ms worst (the buffer lasts 250 ms)\n",
               kRefillFrames, 1000 * total / kRefills, 1000 * worst);
   api68_shutdown(api);
+  replay_rate(intro);
   return 0;
 }

@@ -1,28 +1,31 @@
-// Instruction handlers and the dispatch table.
+// Instruction handlers and the interpreter loop.
 //
-// The table has 1,024 entries, indexed by opcode bits 15..12 (the line)
-// and 8..3 (operation mode and effective address mode); bits 11..9 and
-// 2..0 arrive as arguments. Each entry is a template instance, so the
-// size and addressing mode of an operation are constants inside it.
+// Each opcode is looked up in DECODE, a 64K-entry table made at compile
+// time, for its case in one switch: most lines take a case per value of
+// bits 8..3 (operation mode and effective address mode), lines 0 and 4 one
+// per operation as well, Bcc and DBcc one per condition (case_of). Each case
+// is a template instance, so the size, the addressing modes and often the
+// operation are constants inside it, and every case is inlined into the
+// loop (execute): PC and the condition codes stay in host registers while it
+// runs, and no call is made per instruction.
+//
+// Condition codes are kept lazily: N and Z as the value they come from, V
+// and C as two bits, X on its own. SR is put together only when an
+// instruction reads it, around exceptions and when the loop returns.
 // Operands are aligned to the top of 32 bits for the flag routines, so one
 // routine per operation serves all three sizes.
 #include <array>
-#include <cstddef>
+#include <bit>
 #include <utility>
 
 #include "sc68/cpu/emu68.h"
 #include "sc68/cpu/mem68.h"
 
-using namespace mem68;
-
 namespace {
-
-using handler_t = void (*)(emu68_t*, int, int);
-using ea_t = uint32_t (*)(emu68_t*, int);
 
 constexpr uint32_t SR_BITS = 0xA71F;   // bits a 68000 SR holds
 constexpr uint32_t CCR_BITS = 0x1F;
-constexpr uint32_t NZVC = SR_N | SR_Z | SR_V | SR_C;
+constexpr uint32_t TOP_BIT = 0x80000000u;
 
 constexpr uint32_t VEC_ILLEGAL = 0x10;
 constexpr uint32_t VEC_ZERO_DIVIDE = 0x14;
@@ -32,98 +35,181 @@ constexpr uint32_t VEC_LINE_A = 0x28;
 constexpr uint32_t VEC_LINE_F = 0x2C;
 constexpr uint32_t VEC_TRAP = 0x80;
 
-template <int SZ> constexpr int SH = 32 - 8 * SZ;
-template <int SZ> constexpr uint32_t MASK = SZ == 1 ? 0xFFu : SZ == 2 ? 0xFFFFu : 0xFFFFFFFFu;
+// Everything an instruction does is inlined into the interpreter loop, so
+// that the core's fields never leave host registers. Sanitizer builds look
+// for faults, not speed, and leave inlining to the compiler: instrumenting
+// one function of two thousand inlined cases takes it very long.
+#ifdef EMU68_FREE_INLINING
+#define CORE_INLINE inline
+#define CORE_FLATTEN
+#else
+#define CORE_INLINE [[gnu::always_inline]] inline
+#define CORE_FLATTEN [[gnu::flatten]]
+#endif
 
-inline uint32_t& D(emu68_t* e, int n) { return e->reg.d[n]; }
-inline uint32_t& A(emu68_t* e, int n) { return e->reg.a[n]; }
-inline uint32_t& R(emu68_t* e, int n) { return n < 8 ? e->reg.d[n] : e->reg.a[n - 8]; }
+template <int SZ> constexpr int SH = 32 - 8 * SZ;
+using mem68::SIZE_MASK;
+
+// The address mask of RAM: EMU68_init accepts no other size, and the
+// processor never runs without memory. A constant spares a host register.
+constexpr uint32_t MEM_MASK = EMU68_MEMSIZE - 1;
+
+// The processor while the loop runs. The data and address registers stay
+// in the emulator's record; PC and the condition codes live here, and the
+// loop's inlining keeps them in host registers.
+struct core_t {
+  emu68_t* emu;
+  uint8_t* mem;
+  uint32_t pc;
+  uint32_t sr;      // SR without its five condition code bits
+  uint32_t nflag;   // N is bit 31
+  uint32_t zflag;   // Z is set when this is 0
+  uint32_t vcflag;  // V and C at their SR positions
+  uint32_t xflag;   // X, 0 or 1
+};
+
+CORE_INLINE void set_sr(core_t& c, uint32_t sr) {
+  c.sr = sr & ~CCR_BITS;
+  c.nflag = (sr & SR_N) ? TOP_BIT : 0;
+  c.zflag = (sr & SR_Z) ? 0 : 1;
+  c.vcflag = sr & (SR_V | SR_C);
+  c.xflag = (sr >> 4) & 1;
+}
+
+CORE_INLINE uint32_t nzvc(const core_t& c) {
+  return ((c.nflag >> 28) & SR_N) | (c.zflag ? 0 : SR_Z) | c.vcflag;
+}
+
+CORE_INLINE uint32_t get_sr(const core_t& c) { return c.sr | (c.xflag << 4) | nzvc(c); }
+
+// PC and SR move between the core and the emulator's record when the loop
+// starts and ends, and around emulator-level work (exceptions, reset).
+CORE_INLINE void enter(core_t& c) {
+  c.pc = c.emu->reg.pc;
+  set_sr(c, c.emu->reg.sr);
+}
+
+CORE_INLINE void leave(const core_t& c) {
+  c.emu->reg.pc = c.pc;
+  c.emu->reg.sr = get_sr(c);
+}
+
+CORE_INLINE uint32_t& D(core_t& c, int n) { return c.emu->reg.d[n]; }
+CORE_INLINE uint32_t& A(core_t& c, int n) { return c.emu->reg.a[n]; }
+CORE_INLINE uint32_t& R(core_t& c, int n) { return n < 8 ? D(c, n) : A(c, n - 8); }
 
 inline uint32_t sext8(uint32_t v) { return uint32_t(int32_t(int8_t(v))); }
 inline uint32_t sext16(uint32_t v) { return uint32_t(int32_t(int16_t(v))); }
 
 template <int SZ> inline uint32_t merge(uint32_t old, uint32_t v) {
-  return (old & ~MASK<SZ>) | (v & MASK<SZ>);
+  return (old & ~SIZE_MASK<SZ>) | (v & SIZE_MASK<SZ>);
 }
 
-template <int SZ> inline uint32_t rd(emu68_t* e, uint32_t a) {
-  if constexpr (SZ == 1) return rb(e, a);
-  else if constexpr (SZ == 2) return rw(e, a);
-  else return rl(e, a);
+template <int SZ> CORE_INLINE uint32_t rd(core_t& c, uint32_t a) { return mem68::read<SZ>(c.emu, c.mem, MEM_MASK, a); }
+template <int SZ> CORE_INLINE void wr(core_t& c, uint32_t a, uint32_t v) { mem68::write<SZ>(c.emu, c.mem, MEM_MASK, a, v); }
+
+CORE_INLINE uint32_t rb(core_t& c, uint32_t a) { return rd<1>(c, a); }
+CORE_INLINE void wb(core_t& c, uint32_t a, uint32_t v) { wr<1>(c, a, v); }
+
+// Instruction stream: always RAM. A word is read as the top half of a long,
+// one host load (the spare bytes after RAM cover the top address).
+CORE_INLINE uint32_t fetch16(core_t& c) {
+  const uint32_t v = mem68::load32(c.mem + (c.pc & MEM_MASK)) >> 16;
+  c.pc += 2;
+  return v;
 }
 
-template <int SZ> inline void wr(emu68_t* e, uint32_t a, uint32_t v) {
-  if constexpr (SZ == 1) wb(e, a, v);
-  else if constexpr (SZ == 2) ww(e, a, v);
-  else wl(e, a, v);
+CORE_INLINE uint32_t fetch32(core_t& c) {
+  const uint32_t hi = fetch16(c);
+  return (hi << 16) | fetch16(c);
 }
 
-inline void push32(emu68_t* e, uint32_t v) { e->reg.a[7] -= 4; wl(e, e->reg.a[7], v); }
-inline uint32_t pop16(emu68_t* e) { uint32_t v = rw(e, e->reg.a[7]); e->reg.a[7] += 2; return v; }
-inline uint32_t pop32(emu68_t* e) { uint32_t v = rl(e, e->reg.a[7]); e->reg.a[7] += 4; return v; }
+CORE_INLINE void push32(core_t& c, uint32_t v) { A(c, 7) -= 4; wr<4>(c, A(c, 7), v); }
+CORE_INLINE uint32_t pop16(core_t& c) { uint32_t v = rd<2>(c, A(c, 7)); A(c, 7) += 2; return v; }
+CORE_INLINE uint32_t pop32(core_t& c) { uint32_t v = rd<4>(c, A(c, 7)); A(c, 7) += 4; return v; }
 
-// The opcode's own address, for exceptions that stack it (illegal, lines A/F).
-void illegal(emu68_t* e, int, int) {
+// ------------------------------------------------------- exceptions
+
+// Out of line and given the emulator only, so that the core's fields never
+// leave host registers on the common paths.
+[[gnu::noinline, gnu::cold]] void raise(emu68_t* e, uint32_t vector) { EMU68_exception(e, vector); }
+
+// The opcode's own address is stacked (illegal, lines A/F).
+[[gnu::noinline, gnu::cold]] void raise_at_opcode(emu68_t* e, uint32_t vector) {
   e->reg.pc -= 2;
-  EMU68_error_add(e, "Illegal pc:%06x", e->reg.pc & 0xFFFFFF);
-  EMU68_exception(e, VEC_ILLEGAL);
+  if (vector == VEC_ILLEGAL) EMU68_error_add(e, "Illegal pc:%06x", e->reg.pc & 0xFFFFFF);
+  EMU68_exception(e, vector);
 }
-inline void illegal(emu68_t* e) { illegal(e, 0, 0); }
 
-void line_a(emu68_t* e, int, int) { e->reg.pc -= 2; EMU68_exception(e, VEC_LINE_A); }
-void line_f(emu68_t* e, int, int) { e->reg.pc -= 2; EMU68_exception(e, VEC_LINE_F); }
+[[gnu::noinline, gnu::cold]] void reset(emu68_t* e) { EMU68_reset(e); }
 
-// ------------------------------------------------------- effective address
-
-uint32_t ea_bad(emu68_t* e, int mode) {
+[[gnu::noinline, gnu::cold]] uint32_t ea_bad(emu68_t* e, int mode) {
   EMU68_error_add(e, "get_ea(%d)", mode);
   return 0xFFFFFFFFu;
 }
-uint32_t ea_bad0(emu68_t* e, int) { return ea_bad(e, 0); }
-uint32_t ea_bad1(emu68_t* e, int) { return ea_bad(e, 1); }
-uint32_t ea_bad7(emu68_t* e, int) { return ea_bad(e, 7); }
 
-uint32_t ea_ind(emu68_t* e, int r) { return A(e, r); }
+CORE_INLINE void exception(core_t& c, uint32_t vector) {
+  leave(c);
+  raise(c.emu, vector);
+  enter(c);
+}
+
+CORE_INLINE void exception_at_opcode(core_t& c, uint32_t vector) {
+  leave(c);
+  raise_at_opcode(c.emu, vector);
+  enter(c);
+}
+
+CORE_INLINE void illegal(core_t& c) { exception_at_opcode(c, VEC_ILLEGAL); }
+
+// ------------------------------------------------------- effective address
 
 // A7 stays word aligned on byte pushes and pops.
 template <int SZ> constexpr uint32_t step_of(int r) { return SZ == 1 && r == 7 ? 2 : SZ; }
 
-template <int SZ> uint32_t ea_inc(emu68_t* e, int r) {
-  uint32_t a = A(e, r);
-  A(e, r) = a + step_of<SZ>(r);
-  return a;
-}
-template <int SZ> uint32_t ea_dec(emu68_t* e, int r) { return A(e, r) -= step_of<SZ>(r); }
-
-uint32_t ea_d16(emu68_t* e, int r) { return A(e, r) + sext16(fetch16(e)); }
-
 // Brief extension word: index register, word or long, 8-bit displacement.
-inline uint32_t indexed(emu68_t* e, uint32_t base) {
-  uint32_t ext = fetch16(e);
-  uint32_t x = R(e, int(ext >> 12));
+CORE_INLINE uint32_t indexed(core_t& c, uint32_t base) {
+  const uint32_t ext = fetch16(c);
+  uint32_t x = R(c, int(ext >> 12));
   if (!(ext & 0x800)) x = sext16(x);
   return base + x + sext8(ext);
 }
-uint32_t ea_d8x(emu68_t* e, int r) { return indexed(e, A(e, r)); }
-uint32_t ea_absw(emu68_t* e, int) { return sext16(fetch16(e)); }
-uint32_t ea_absl(emu68_t* e, int) { return fetch32(e); }
-uint32_t ea_pcd16(emu68_t* e, int) {
-  uint32_t base = e->reg.pc;
-  return base + sext16(fetch16(e));
-}
-uint32_t ea_pcd8x(emu68_t* e, int) { return indexed(e, e->reg.pc); }
-// Immediate data is part of the instruction stream, so it is read from RAM.
-template <int SZ> uint32_t ea_imm(emu68_t* e, int) {
-  uint32_t a = (e->reg.pc + (SZ == 1)) & e->reg.memmsk;
-  e->reg.pc += SZ == 4 ? 4 : 2;
-  return a;
-}
 
-template <int SZ>
-constexpr ea_t EA7[8] = {ea_absw, ea_absl, ea_pcd16, ea_pcd8x, ea_imm<SZ>, ea_bad7, ea_bad7, ea_bad7};
-template <int SZ> uint32_t ea_mode7(emu68_t* e, int r) { return EA7<SZ>[r](e, r); }
-template <int SZ>
-constexpr ea_t EA[8] = {ea_bad0, ea_bad1, ea_ind, ea_inc<SZ>, ea_dec<SZ>, ea_d16, ea_d8x, ea_mode7<SZ>};
+// Address of a memory operand of SZ bytes in mode M, register r.
+template <int SZ, int M> CORE_INLINE uint32_t ea(core_t& c, int r) {
+  if constexpr (M == 2) {
+    return A(c, r);
+  } else if constexpr (M == 3) {
+    const uint32_t a = A(c, r);
+    A(c, r) = a + step_of<SZ>(r);
+    return a;
+  } else if constexpr (M == 4) {
+    return A(c, r) -= step_of<SZ>(r);
+  } else if constexpr (M == 5) {
+    return A(c, r) + sext16(fetch16(c));
+  } else if constexpr (M == 6) {
+    return indexed(c, A(c, r));
+  } else if constexpr (M == 7) {
+    switch (r) {
+      case 0: return sext16(fetch16(c));  // abs.w
+      case 1: return fetch32(c);          // abs.l
+      case 2: {                           // d16(PC)
+        const uint32_t base = c.pc;
+        return base + sext16(fetch16(c));
+      }
+      case 3: return indexed(c, c.pc);  // d8(PC,Xn)
+      case 4: {
+        // Immediate data is part of the instruction stream, so it is read from RAM.
+        const uint32_t a = (c.pc + (SZ == 1)) & MEM_MASK;
+        c.pc += SZ == 4 ? 4 : 2;
+        return a;
+      }
+      default: return ea_bad(c.emu, 7);
+    }
+  } else {
+    return ea_bad(c.emu, M);
+  }
+}
 
 // Addressing classes: bits 0..6 modes 0..6, bits 7..11 mode 7 with
 // register 0..4 (abs.w, abs.l, d16(PC), d8(PC,Xn), #imm).
@@ -144,78 +230,77 @@ template <uint32_t CLS, int M> inline bool ok(int r) {
 }
 
 // Operand read for any mode; value zero-extended.
-template <int SZ, int M> inline uint32_t src(emu68_t* e, int r) {
-  if constexpr (M == 0) return D(e, r) & MASK<SZ>;
-  else if constexpr (M == 1) return A(e, r) & MASK<SZ>;
-  else return rd<SZ>(e, EA<SZ>[M](e, r));
+template <int SZ, int M> CORE_INLINE uint32_t src(core_t& c, int r) {
+  if constexpr (M == 0) return D(c, r) & SIZE_MASK<SZ>;
+  else if constexpr (M == 1) return A(c, r) & SIZE_MASK<SZ>;
+  else return rd<SZ>(c, ea<SZ, M>(c, r));
 }
 
 // Read-modify-write of a data register or memory operand.
-template <int SZ, int M, class F> inline void rmw(emu68_t* e, int r, F f) {
+template <int SZ, int M, class F> CORE_INLINE void rmw(core_t& c, int r, F f) {
   if constexpr (M == 0) {
-    D(e, r) = merge<SZ>(D(e, r), f(D(e, r) & MASK<SZ>));
+    D(c, r) = merge<SZ>(D(c, r), f(D(c, r) & SIZE_MASK<SZ>));
   } else {
-    uint32_t a = EA<SZ>[M](e, r);
-    wr<SZ>(e, a, f(rd<SZ>(e, a)));
+    const uint32_t a = ea<SZ, M>(c, r);
+    wr<SZ>(c, a, f(rd<SZ>(c, a)));
   }
 }
 
-template <int SZ, int M> inline void dst_write(emu68_t* e, int r, uint32_t v) {
-  if constexpr (M == 0) D(e, r) = merge<SZ>(D(e, r), v);
-  else wr<SZ>(e, EA<SZ>[M](e, r), v);
+template <int SZ, int M> CORE_INLINE void dst_write(core_t& c, int r, uint32_t v) {
+  if constexpr (M == 0) D(c, r) = merge<SZ>(D(c, r), v);
+  else wr<SZ>(c, ea<SZ, M>(c, r), v);
 }
 
 // ------------------------------------------------------------ flags
 
-inline void ccr_set(emu68_t* e, uint32_t keep, uint32_t bits) { e->reg.sr = (e->reg.sr & ~keep) | bits; }
-
 // N and Z from an aligned result, V and C cleared, X kept.
-inline void flags_logic(emu68_t* e, uint32_t r) {
-  ccr_set(e, NZVC, ((r >> 28) & SR_N) | (r ? 0 : SR_Z));
+CORE_INLINE void flags_logic(core_t& c, uint32_t r) {
+  c.nflag = c.zflag = r;
+  c.vcflag = 0;
 }
-template <int SZ> inline uint32_t logic(emu68_t* e, uint32_t r) {
-  flags_logic(e, r << SH<SZ>);
+template <int SZ> CORE_INLINE uint32_t logic(core_t& c, uint32_t r) {
+  flags_logic(c, r << SH<SZ>);
   return r;
 }
 
 // Aligned add: result, then flags; x is the carry-in.
-template <int SZ> inline uint32_t add_op(emu68_t* e, uint32_t s, uint32_t d, uint32_t x) {
+template <int SZ> CORE_INLINE uint32_t add_op(core_t& c, uint32_t s, uint32_t d, uint32_t x) {
   const uint32_t as = s << SH<SZ>, ad = d << SH<SZ>;
   const uint64_t r64 = uint64_t(as) + ad + (uint64_t(x) << SH<SZ>);
   const uint32_t r = uint32_t(r64);
-  const uint32_t c = uint32_t(r64 >> 32) & 1;
+  const uint32_t carry = uint32_t(r64 >> 32) & 1;
   const uint32_t v = ((as ^ r) & (ad ^ r)) >> 31;
-  uint32_t f = ((r >> 28) & SR_N) | (r ? 0 : SR_Z) | (v << 1) | c;
-  ccr_set(e, NZVC | SR_X, f | (c << 4));
+  c.nflag = c.zflag = r;
+  c.vcflag = (v << 1) | carry;
+  c.xflag = carry;
   return r >> SH<SZ>;
 }
 
 // Aligned subtract d - s - x. CMP keeps X.
-template <int SZ, bool SET_X> inline uint32_t sub_op(emu68_t* e, uint32_t s, uint32_t d, uint32_t x) {
+template <int SZ, bool SET_X> CORE_INLINE uint32_t sub_op(core_t& c, uint32_t s, uint32_t d, uint32_t x) {
   const uint32_t as = s << SH<SZ>, ad = d << SH<SZ>;
   const uint64_t r64 = uint64_t(ad) - as - (uint64_t(x) << SH<SZ>);
   const uint32_t r = uint32_t(r64);
-  const uint32_t c = uint32_t(r64 >> 32) & 1;
+  const uint32_t borrow = uint32_t(r64 >> 32) & 1;
   const uint32_t v = ((as ^ ad) & (r ^ ad)) >> 31;
-  uint32_t f = ((r >> 28) & SR_N) | (r ? 0 : SR_Z) | (v << 1) | c;
-  if constexpr (SET_X) ccr_set(e, NZVC | SR_X, f | (c << 4));
-  else ccr_set(e, NZVC, f);
+  c.nflag = c.zflag = r;
+  c.vcflag = (v << 1) | borrow;
+  if constexpr (SET_X) c.xflag = borrow;
   return r >> SH<SZ>;
 }
 
-inline uint32_t xbit(emu68_t* e) { return (e->reg.sr >> 4) & 1; }
+// ADDX and SUBX set Z from the result as ADD and SUB do (a choice of this
+// interpreter, pinned by the ADDX/SUBX records of the arith program).
+template <int SZ> CORE_INLINE uint32_t do_add(core_t& c, uint32_t s, uint32_t d) { return add_op<SZ>(c, s, d, 0); }
+template <int SZ> CORE_INLINE uint32_t do_addx(core_t& c, uint32_t s, uint32_t d) { return add_op<SZ>(c, s, d, c.xflag); }
+template <int SZ> CORE_INLINE uint32_t do_sub(core_t& c, uint32_t s, uint32_t d) { return sub_op<SZ, true>(c, s, d, 0); }
+template <int SZ> CORE_INLINE uint32_t do_subx(core_t& c, uint32_t s, uint32_t d) { return sub_op<SZ, true>(c, s, d, c.xflag); }
+template <int SZ> CORE_INLINE void do_cmp(core_t& c, uint32_t s, uint32_t d) { sub_op<SZ, false>(c, s, d, 0); }
 
-template <int SZ> inline uint32_t do_add(emu68_t* e, uint32_t s, uint32_t d) { return add_op<SZ>(e, s, d, 0); }
-// ADDX and SUBX set Z from the result like ADD and SUB, on purpose (pinned by insn_test's arith table).
-template <int SZ> inline uint32_t do_addx(emu68_t* e, uint32_t s, uint32_t d) { return add_op<SZ>(e, s, d, xbit(e)); }
-template <int SZ> inline uint32_t do_sub(emu68_t* e, uint32_t s, uint32_t d) { return sub_op<SZ, true>(e, s, d, 0); }
-template <int SZ> inline uint32_t do_subx(emu68_t* e, uint32_t s, uint32_t d) { return sub_op<SZ, true>(e, s, d, xbit(e)); }
-template <int SZ> inline void do_cmp(emu68_t* e, uint32_t s, uint32_t d) { sub_op<SZ, false>(e, s, d, 0); }
-
-// Condition codes: one 16-bit set per condition over the NZVC nibble.
-constexpr bool cond_eval(int c, int f) {
-  const bool C = f & 1, V = f & 2, Z = f & 4, N = f & 8;
-  switch (c) {
+// Condition cc (0 T, 1 F, 2 HI, 3 LS, 4 CC, 5 CS, 6 NE, 7 EQ, 8 VC, 9 VS,
+// 10 PL, 11 MI, 12 GE, 13 LT, 14 GT, 15 LE) over the four flags.
+constexpr bool cond_eval(int cc, bool N, bool Z, bool V, bool C) {
+  switch (cc) {
     case 0: return true;
     case 1: return false;
     case 2: return !C && !Z;
@@ -234,579 +319,637 @@ constexpr bool cond_eval(int c, int f) {
     default: return Z || N != V;
   }
 }
+
+// A condition known at compile time reads only the flags it needs.
+template <int CC> CORE_INLINE bool cond(const core_t& c) {
+  return cond_eval(CC, int32_t(c.nflag) < 0, c.zflag == 0, c.vcflag & SR_V, c.vcflag & SR_C);
+}
+
+// A condition chosen at run time: one 16-bit set per condition over the
+// NZVC nibble.
 constexpr std::array<uint16_t, 16> make_cond_table() {
   std::array<uint16_t, 16> t{};
-  for (int c = 0; c < 16; ++c)
+  for (int cc = 0; cc < 16; ++cc)
     for (int f = 0; f < 16; ++f)
-      if (cond_eval(c, f)) t[c] |= uint16_t(1u << f);
+      if (cond_eval(cc, f & SR_N, f & SR_Z, f & SR_V, f & SR_C)) t[cc] |= uint16_t(1u << f);
   return t;
 }
 constexpr std::array<uint16_t, 16> COND = make_cond_table();
-inline bool test_cc(emu68_t* e, int c) { return (COND[c] >> (e->reg.sr & 15)) & 1; }
+CORE_INLINE bool test_cc(const core_t& c, int cc) { return (COND[cc] >> nzvc(c)) & 1; }
 
-template <int SZ> inline uint32_t fetch_imm(emu68_t* e) {
-  if constexpr (SZ == 1) return fetch16(e) & 0xFF;
-  else if constexpr (SZ == 2) return fetch16(e);
-  else return fetch32(e);
+template <int SZ> CORE_INLINE uint32_t fetch_imm(core_t& c) {
+  if constexpr (SZ == 1) return fetch16(c) & 0xFF;
+  else if constexpr (SZ == 2) return fetch16(c);
+  else return fetch32(c);
 }
 
 // ------------------------------------------------------------ line 0
 
-template <int SZ, int M> void imm_op(emu68_t* e, int kind, int r) {
-  // #imm as destination means CCR (byte) or SR (word) for ORI, ANDI, EORI.
-  if (M == 7 && r == 4 && SZ != 4 && (kind == 0 || kind == 1 || kind == 5)) {
-    uint32_t v = fetch16(e);
-    uint32_t m = SZ == 1 ? CCR_BITS : SR_BITS;
-    uint32_t sr = e->reg.sr;
+// Immediate operations by bits 11..9 (4 is the static bit group).
+enum imm_kind { IMM_OR = 0, IMM_AND = 1, IMM_SUB = 2, IMM_ADD = 3, IMM_EOR = 5, IMM_CMP = 6 };
+
+// 0000 kkk0 ssMM Mrrr  ORI ANDI SUBI ADDI EORI CMPI #imm,<ea>
+// 0000 kkk0 0s11 1100  ORI ANDI EORI #imm,CCR (byte) / SR (word)
+template <int SZ, int M> CORE_INLINE void imm_op(core_t& c, int kind, int r) {
+  if (M == 7 && r == 4 && SZ != 4 && (kind == IMM_OR || kind == IMM_AND || kind == IMM_EOR)) {
+    const uint32_t v = fetch16(c);
+    const uint32_t m = SZ == 1 ? CCR_BITS : SR_BITS;
+    const uint32_t sr = get_sr(c);
     uint32_t part = sr & m;
-    if (kind == 0) part |= v & m;
-    else if (kind == 1) part &= v;
+    if (kind == IMM_OR) part |= v & m;
+    else if (kind == IMM_AND) part &= v;
     else part ^= v & m;
-    e->reg.sr = (sr & ~m) | (part & m);
+    set_sr(c, (sr & ~m) | (part & m));
     return;
   }
-  if (!ok<C_DATA_ALT, M>(r)) return illegal(e);
-  uint32_t s = fetch_imm<SZ>(e);
+  if (!ok<C_DATA_ALT, M>(r)) return illegal(c);
+  const uint32_t s = fetch_imm<SZ>(c);
   switch (kind) {
-    case 0: rmw<SZ, M>(e, r, [&](uint32_t d) { return logic<SZ>(e, d | s); }); break;
-    case 1: rmw<SZ, M>(e, r, [&](uint32_t d) { return logic<SZ>(e, d & s); }); break;
-    case 2: rmw<SZ, M>(e, r, [&](uint32_t d) { return do_sub<SZ>(e, s, d); }); break;
-    case 3: rmw<SZ, M>(e, r, [&](uint32_t d) { return do_add<SZ>(e, s, d); }); break;
-    case 5: rmw<SZ, M>(e, r, [&](uint32_t d) { return logic<SZ>(e, d ^ s); }); break;
-    default: do_cmp<SZ>(e, s, src<SZ, M>(e, r)); break;
+    case IMM_OR: rmw<SZ, M>(c, r, [&](uint32_t d) { return logic<SZ>(c, d | s); }); break;
+    case IMM_AND: rmw<SZ, M>(c, r, [&](uint32_t d) { return logic<SZ>(c, d & s); }); break;
+    case IMM_SUB: rmw<SZ, M>(c, r, [&](uint32_t d) { return do_sub<SZ>(c, s, d); }); break;
+    case IMM_ADD: rmw<SZ, M>(c, r, [&](uint32_t d) { return do_add<SZ>(c, s, d); }); break;
+    case IMM_EOR: rmw<SZ, M>(c, r, [&](uint32_t d) { return logic<SZ>(c, d ^ s); }); break;
+    default: do_cmp<SZ>(c, s, src<SZ, M>(c, r)); break;
   }
 }
 
-// Bit operations: 0 BTST, 1 BCHG, 2 BCLR, 3 BSET. Registers use bit mod 32,
-// memory bytes bit mod 8.
-template <int M> void bit_op(emu68_t* e, int kind, uint32_t bit, int r) {
+enum bit_kind { BIT_TST = 0, BIT_CHG = 1, BIT_CLR = 2, BIT_SET = 3 };
+
+// Registers use the bit number mod 32, memory bytes mod 8; only Z changes.
+template <int M> CORE_INLINE void bit_op(core_t& c, int kind, uint32_t bit, int r) {
   if constexpr (M == 0) {
-    uint32_t m = 1u << (bit & 31);
-    uint32_t& d = D(e, r);
-    ccr_set(e, SR_Z, (d & m) ? 0 : SR_Z);
-    if (kind == 1) d ^= m;
-    else if (kind == 2) d &= ~m;
-    else if (kind == 3) d |= m;
+    const uint32_t m = 1u << (bit & 31);
+    uint32_t& d = D(c, r);
+    c.zflag = d & m;
+    if (kind == BIT_CHG) d ^= m;
+    else if (kind == BIT_CLR) d &= ~m;
+    else if (kind == BIT_SET) d |= m;
   } else {
-    uint32_t m = 1u << (bit & 7);
-    uint32_t a = EA<1>[M](e, r);
-    uint32_t v = rb(e, a);
-    ccr_set(e, SR_Z, (v & m) ? 0 : SR_Z);
-    if (kind == 1) wb(e, a, v ^ m);
-    else if (kind == 2) wb(e, a, v & ~m);
-    else if (kind == 3) wb(e, a, v | m);
+    const uint32_t m = 1u << (bit & 7);
+    const uint32_t a = ea<1, M>(c, r);
+    const uint32_t v = rb(c, a);
+    c.zflag = v & m;
+    if (kind == BIT_CHG) wb(c, a, v ^ m);
+    else if (kind == BIT_CLR) wb(c, a, v & ~m);
+    else if (kind == BIT_SET) wb(c, a, v | m);
   }
 }
 
-template <int OPM> void movep(emu68_t* e, int rx, int ry) {
-  uint32_t a = A(e, ry) + sext16(fetch16(e));
-  uint32_t& d = D(e, rx);
+// 0000 ddd1 oo00 1aaa  MOVEP (oo: 00 word to Dd, 01 long to Dd, 10 word to memory, 11 long to memory)
+template <int OPM> CORE_INLINE void movep(core_t& c, int rx, int ry) {
+  const uint32_t a = A(c, ry) + sext16(fetch16(c));
+  uint32_t& d = D(c, rx);
   if constexpr (OPM == 4) {
-    d = (d & 0xFFFF0000u) | (rb(e, a) << 8) | rb(e, a + 2);
+    d = (d & 0xFFFF0000u) | (rb(c, a) << 8) | rb(c, a + 2);
   } else if constexpr (OPM == 5) {
-    d = (rb(e, a) << 24) | (rb(e, a + 2) << 16) | (rb(e, a + 4) << 8) | rb(e, a + 6);
+    d = (rb(c, a) << 24) | (rb(c, a + 2) << 16) | (rb(c, a + 4) << 8) | rb(c, a + 6);
   } else if constexpr (OPM == 6) {
-    wb(e, a, d >> 8);
-    wb(e, a + 2, d);
+    wb(c, a, d >> 8);
+    wb(c, a + 2, d);
   } else {
-    wb(e, a, d >> 24);
-    wb(e, a + 2, d >> 16);
-    wb(e, a + 4, d >> 8);
-    wb(e, a + 6, d);
+    wb(c, a, d >> 24);
+    wb(c, a + 2, d >> 16);
+    wb(c, a + 4, d >> 8);
+    wb(c, a + 6, d);
   }
 }
 
-template <int OPM, int M> void line0(emu68_t* e, int rx, int ry) {
+// 0000 ddd1 kkMM Mrrr  BTST BCHG BCLR BSET Dd,<ea>
+// 0000 1000 kkMM Mrrr  BTST BCHG BCLR BSET #n,<ea>
+template <int OPM, int M> CORE_INLINE void line0(core_t& c, int rx, int ry) {
   if constexpr (OPM >= 4) {
     if constexpr (M == 1) {
-      movep<OPM>(e, rx, ry);
+      movep<OPM>(c, rx, ry);
     } else {
       constexpr int kind = OPM - 4;
-      if (kind == 0 ? !ok<C_DATA, M>(ry) : !ok<C_DATA_ALT, M>(ry)) return illegal(e);
+      if (kind == BIT_TST ? !ok<C_DATA, M>(ry) : !ok<C_DATA_ALT, M>(ry)) return illegal(c);
       if constexpr (M == 7) {
         // BTST Dn,#imm tests a bit of the immediate byte.
         if (ry == 4) {
-          uint32_t v = fetch16(e) & 0xFF;
-          ccr_set(e, SR_Z, (v >> (D(e, rx) & 7)) & 1 ? 0 : SR_Z);
+          const uint32_t v = fetch16(c) & 0xFF;
+          c.zflag = (v >> (D(c, rx) & 7)) & 1;
           return;
         }
       }
-      bit_op<M>(e, kind, D(e, rx), ry);
+      bit_op<M>(c, kind, D(c, rx), ry);
     }
-  } else if (rx == 4) {  // static bit operations, bit number in the extension word
-    if (OPM == 0 ? !ok<C_DATA_NOIMM, M>(ry) : !ok<C_DATA_ALT, M>(ry)) return illegal(e);
-    bit_op<M>(e, OPM, fetch16(e), ry);
+  } else if (rx == 4) {
+    if (OPM == BIT_TST ? !ok<C_DATA_NOIMM, M>(ry) : !ok<C_DATA_ALT, M>(ry)) return illegal(c);
+    bit_op<M>(c, OPM, fetch16(c), ry);
   } else if constexpr (OPM == 3) {
-    illegal(e);
+    illegal(c);
   } else {
     constexpr int SZ = 1 << OPM;
-    switch (rx) {
-      case 7:
-        return illegal(e);
-      default:
-        if (rx == 6 && !ok<C_DATA_ALT, M>(ry)) return illegal(e);
-        if ((rx == 2 || rx == 3) && !ok<C_DATA_ALT, M>(ry)) return illegal(e);
-        imm_op<SZ, M>(e, rx, ry);
-    }
+    if (rx == 7) return illegal(c);
+    if ((rx == IMM_SUB || rx == IMM_ADD || rx == IMM_CMP) && !ok<C_DATA_ALT, M>(ry)) return illegal(c);
+    imm_op<SZ, M>(c, rx, ry);
   }
 }
 
 // ------------------------------------------------------------ MOVE
 
-template <int SZ, int DM, int SM> void move(emu68_t* e, int rx, int ry) {
+// 00ss RRRm mmMM Mrrr  MOVE <ea>,<ea> (ss 01 byte, 11 word, 10 long; RRR mmm the destination), MOVEA when mmm is 001
+template <int SZ, int DM, int SM> CORE_INLINE void move(core_t& c, int rx, int ry) {
   if constexpr (SZ == 1 && (SM == 1 || DM == 1)) {
-    return illegal(e);
+    return illegal(c);
   } else {
-    if (!ok<C_ALL, SM>(ry)) return illegal(e);
-    if (DM != 1 && !ok<C_DATA_ALT, DM>(rx)) return illegal(e);
-    uint32_t v = src<SZ, SM>(e, ry);
+    if (!ok<C_ALL, SM>(ry)) return illegal(c);
+    if (DM != 1 && !ok<C_DATA_ALT, DM>(rx)) return illegal(c);
+    const uint32_t v = src<SZ, SM>(c, ry);
     if constexpr (DM == 1) {
-      A(e, rx) = SZ == 2 ? sext16(v) : v;
+      A(c, rx) = SZ == 2 ? sext16(v) : v;
     } else {
-      flags_logic(e, v << SH<SZ>);
-      dst_write<SZ, DM>(e, rx, v);
+      flags_logic(c, v << SH<SZ>);
+      dst_write<SZ, DM>(c, rx, v);
     }
   }
 }
 
 // ------------------------------------------------------------ line 4
 
-template <int SZ, int M> void movem_to_mem(emu68_t* e, int r) {
-  uint32_t mask = fetch16(e);
+// MOVEM visits the registers of the mask in ascending bit order, one bus
+// access each.
+template <int SZ, int M> CORE_INLINE void movem_to_mem(core_t& c, int r) {
+  const uint32_t mask = fetch16(c);
   if constexpr (M == 4) {
-    uint32_t a = A(e, r);
-    for (int i = 0; i < 16; ++i) {
-      if (!(mask & (1u << i))) continue;
+    uint32_t a = A(c, r);
+    for (uint32_t m = mask; m; m &= m - 1) {
       a -= SZ;
-      wr<SZ>(e, a, R(e, 15 - i));
+      wr<SZ>(c, a, R(c, 15 - std::countr_zero(m)));
     }
-    A(e, r) = a;
+    A(c, r) = a;
   } else {
-    uint32_t a = EA<SZ>[M](e, r);
-    for (int i = 0; i < 16; ++i) {
-      if (!(mask & (1u << i))) continue;
-      wr<SZ>(e, a, R(e, i));
+    uint32_t a = ea<SZ, M>(c, r);
+    for (uint32_t m = mask; m; m &= m - 1) {
+      wr<SZ>(c, a, R(c, std::countr_zero(m)));
       a += SZ;
     }
   }
 }
 
-template <int SZ, int M> void movem_to_reg(emu68_t* e, int r) {
-  uint32_t mask = fetch16(e);
-  uint32_t a = M == 3 ? A(e, r) : EA<SZ>[M](e, r);
-  for (int i = 0; i < 16; ++i) {
-    if (!(mask & (1u << i))) continue;
-    R(e, i) = SZ == 2 ? sext16(rw(e, a)) : rl(e, a);
+template <int SZ, int M> CORE_INLINE void movem_to_reg(core_t& c, int r) {
+  const uint32_t mask = fetch16(c);
+  uint32_t a = M == 3 ? A(c, r) : ea<SZ, M>(c, r);
+  for (uint32_t m = mask; m; m &= m - 1) {
+    R(c, std::countr_zero(m)) = SZ == 2 ? sext16(rd<2>(c, a)) : rd<4>(c, a);
     a += SZ;
   }
-  if constexpr (M == 3) A(e, r) = a;
+  if constexpr (M == 3) A(c, r) = a;
 }
 
-// 0x4E70..0x4E77 by bits 2..0.
-void op_reset(emu68_t* e, int, int) { EMU68_reset(e); }
-void op_nop(emu68_t*, int, int) {}
-void op_stop(emu68_t* e, int, int) {
-  e->reg.sr = fetch16(e) & SR_BITS;
-  e->stopped = true;
-}
-void op_rte(emu68_t* e, int, int) {
-  uint32_t sr = pop16(e);
-  e->reg.pc = pop32(e);
-  e->reg.sr = sr & SR_BITS;
-}
-void op_rts(emu68_t* e, int, int) { e->reg.pc = pop32(e); }
-void op_trapv(emu68_t* e, int, int) {
-  if (e->reg.sr & SR_V) EMU68_exception(e, VEC_TRAPV);
-}
-void op_rtr(emu68_t* e, int, int) {
-  uint32_t ccr = pop16(e);
-  e->reg.pc = pop32(e);
-  e->reg.sr = (e->reg.sr & ~CCR_BITS) | (ccr & CCR_BITS);
-}
-constexpr handler_t GRP_4E70[8] = {op_reset, op_nop, op_stop, op_rte, illegal, op_rts, op_trapv, op_rtr};
-
-// 0x4E40..0x4E7F by bits 5..3 (bits 7..6 are fixed by the table entry).
-template <int M> void grp_4e40(emu68_t* e, int, int ry) {
-  if constexpr (M <= 1) {
-    EMU68_exception(e, VEC_TRAP + 4 * uint32_t((M << 3) | ry));
-  } else if constexpr (M == 2) {
-    uint32_t disp = sext16(fetch16(e));
-    uint32_t v = ry == 7 ? A(e, 7) - 4 : A(e, ry);
-    push32(e, v);
-    A(e, ry) = A(e, 7);
-    A(e, 7) += disp;
-  } else if constexpr (M == 3) {
-    uint32_t v = rl(e, A(e, ry));
-    A(e, 7) = A(e, ry) + 4;
-    A(e, ry) = v;
-  } else if constexpr (M == 4) {
-    e->reg.usp = A(e, ry);
-  } else if constexpr (M == 5) {
-    A(e, ry) = e->reg.usp;
-  } else if constexpr (M == 6) {
-    GRP_4E70[ry](e, 0, ry);
-  } else {
-    illegal(e);
+// 0100 1110 0111 0nnn  RESET NOP STOP RTE (illegal) RTS TRAPV RTR
+CORE_INLINE void grp_4e70(core_t& c, int n) {
+  switch (n) {
+    case 0:
+      leave(c);
+      reset(c.emu);
+      enter(c);
+      return;
+    case 1: return;
+    case 2:
+      // STOP loads SR and marks the processor stopped; execution goes on.
+      set_sr(c, fetch16(c) & SR_BITS);
+      c.emu->stopped = true;
+      return;
+    case 3: {
+      const uint32_t sr = pop16(c);
+      c.pc = pop32(c);
+      set_sr(c, sr & SR_BITS);
+      return;
+    }
+    case 5: c.pc = pop32(c); return;
+    case 6:
+      if (c.vcflag & SR_V) exception(c, VEC_TRAPV);
+      return;
+    case 7: {
+      // Only the low byte of the popped word replaces the CCR.
+      const uint32_t ccr = pop16(c);
+      c.pc = pop32(c);
+      set_sr(c, c.sr | (ccr & CCR_BITS));
+      return;
+    }
+    default: return illegal(c);
   }
 }
 
-template <int OPM, int M> void line4_sub(emu68_t* e, int rx, int ry) {
+// 0100 1110 01MM Mrrr: TRAP #n (modes 0, 1), LINK, UNLK, MOVE An,USP, MOVE USP,An, 4E70 group
+template <int M> CORE_INLINE void grp_4e40(core_t& c, int ry) {
+  if constexpr (M <= 1) {
+    exception(c, VEC_TRAP + 4 * uint32_t((M << 3) | ry));
+  } else if constexpr (M == 2) {
+    const uint32_t disp = sext16(fetch16(c));
+    const uint32_t v = ry == 7 ? A(c, 7) - 4 : A(c, ry);
+    push32(c, v);
+    A(c, ry) = A(c, 7);
+    A(c, 7) += disp;
+  } else if constexpr (M == 3) {
+    const uint32_t v = rd<4>(c, A(c, ry));
+    A(c, 7) = A(c, ry) + 4;
+    A(c, ry) = v;
+  } else if constexpr (M == 4) {
+    c.emu->reg.usp = A(c, ry);
+  } else if constexpr (M == 5) {
+    A(c, ry) = c.emu->reg.usp;
+  } else if constexpr (M == 6) {
+    grp_4e70(c, ry);
+  } else {
+    illegal(c);
+  }
+}
+
+// Line 4 single-operand groups by bits 11..9.
+enum line4_group {
+  G4_NEGX = 0,  // NEGX, MOVE from SR
+  G4_CLR = 1,
+  G4_NEG = 2,   // NEG, MOVE to CCR
+  G4_NOT = 3,   // NOT, MOVE to SR
+  G4_MISC = 4,  // NBCD, SWAP, PEA, EXT, MOVEM to memory
+  G4_TST = 5,   // TST, TAS
+  G4_MOVEM = 6, // MOVEM to registers
+  G4_JUMP = 7,  // TRAP group, JSR, JMP
+};
+
+// 0100 ggg0 ssMM Mrrr  (ss 11: the word forms on SR/CCR, TAS, MOVEM, JSR/JMP)
+template <int OPM, int M> CORE_INLINE void line4_sub(core_t& c, int rx, int ry) {
   constexpr int SZ = 1 << (OPM & 3);
   switch (rx) {
-    case 0:  // NEGX / MOVE from SR
-      if (!ok<C_DATA_ALT, M>(ry)) return illegal(e);
-      if constexpr (OPM == 3) dst_write<2, M>(e, ry, e->reg.sr);
-      else rmw<SZ, M>(e, ry, [&](uint32_t d) {
+    case G4_NEGX:
+      if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
+      if constexpr (OPM == 3) dst_write<2, M>(c, ry, get_sr(c));
+      else rmw<SZ, M>(c, ry, [&](uint32_t d) {
         // Motorola's NEGX only clears Z, so a multi-word negation tests zero as a whole.
-        const uint32_t z = e->reg.sr & SR_Z;
-        const uint32_t r = do_subx<SZ>(e, d, 0);
-        if (!r) e->reg.sr = (e->reg.sr & ~SR_Z) | z;
+        const uint32_t z = c.zflag;
+        const uint32_t r = do_subx<SZ>(c, d, 0);
+        if (!r) c.zflag = z;
         return r;
       });
       return;
-    case 1:  // CLR
-      if (OPM == 3 || !ok<C_DATA_ALT, M>(ry)) return illegal(e);
+    case G4_CLR:
+      if (OPM == 3 || !ok<C_DATA_ALT, M>(ry)) return illegal(c);
       if constexpr (OPM != 3) {
-        ccr_set(e, NZVC, SR_Z);
-        dst_write<SZ, M>(e, ry, 0);
+        flags_logic(c, 0);
+        dst_write<SZ, M>(c, ry, 0);
       }
       return;
-    case 2:  // NEG / MOVE to CCR
+    case G4_NEG:
       if constexpr (OPM == 3) {
-        if (!ok<C_DATA, M>(ry)) return illegal(e);
-        uint32_t v = src<2, M>(e, ry);
-        e->reg.sr = (e->reg.sr & ~CCR_BITS) | (v & CCR_BITS);
+        if (!ok<C_DATA, M>(ry)) return illegal(c);
+        const uint32_t v = src<2, M>(c, ry);
+        set_sr(c, c.sr | (v & CCR_BITS));
       } else {
-        if (!ok<C_DATA_ALT, M>(ry)) return illegal(e);
-        rmw<SZ, M>(e, ry, [&](uint32_t d) { return do_sub<SZ>(e, d, 0); });
+        if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
+        rmw<SZ, M>(c, ry, [&](uint32_t d) { return do_sub<SZ>(c, d, 0); });
       }
       return;
-    case 3:  // NOT / MOVE to SR
+    case G4_NOT:
       if constexpr (OPM == 3) {
-        if (!ok<C_DATA, M>(ry)) return illegal(e);
-        e->reg.sr = src<2, M>(e, ry) & SR_BITS;
+        if (!ok<C_DATA, M>(ry)) return illegal(c);
+        set_sr(c, src<2, M>(c, ry) & SR_BITS);
       } else {
-        if (!ok<C_DATA_ALT, M>(ry)) return illegal(e);
-        rmw<SZ, M>(e, ry, [&](uint32_t d) { return logic<SZ>(e, ~d & MASK<SZ>); });
+        if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
+        rmw<SZ, M>(c, ry, [&](uint32_t d) { return logic<SZ>(c, ~d & SIZE_MASK<SZ>); });
       }
       return;
-    case 4:
+    case G4_MISC:
       if constexpr (OPM == 0) {  // NBCD: no decimal arithmetic, the operand is kept
-        if (!ok<C_DATA_ALT, M>(ry)) return illegal(e);
-        rmw<1, M>(e, ry, [](uint32_t d) { return d; });
+        if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
+        rmw<1, M>(c, ry, [](uint32_t d) { return d; });
       } else if constexpr (OPM == 1) {
         if constexpr (M == 0) {  // SWAP
-          uint32_t v = D(e, ry);
+          uint32_t v = D(c, ry);
           v = (v << 16) | (v >> 16);
-          D(e, ry) = v;
-          flags_logic(e, v);
+          D(c, ry) = v;
+          flags_logic(c, v);
         } else {  // PEA
-          if (!ok<C_CTRL, M>(ry)) return illegal(e);
-          uint32_t a = EA<4>[M](e, ry);
-          push32(e, a);
+          if (!ok<C_CTRL, M>(ry)) return illegal(c);
+          const uint32_t a = ea<4, M>(c, ry);
+          push32(c, a);
         }
       } else if constexpr (M == 0) {  // EXT
         if constexpr (OPM == 2) {
-          D(e, ry) = merge<2>(D(e, ry), sext8(D(e, ry)));
-          flags_logic(e, D(e, ry) << 16);
+          D(c, ry) = merge<2>(D(c, ry), sext8(D(c, ry)));
+          flags_logic(c, D(c, ry) << 16);
         } else {
-          D(e, ry) = sext16(D(e, ry));
-          flags_logic(e, D(e, ry));
+          D(c, ry) = sext16(D(c, ry));
+          flags_logic(c, D(c, ry));
         }
       } else {
-        if (!ok<C_MOVEM_W, M>(ry)) return illegal(e);
-        movem_to_mem<OPM == 2 ? 2 : 4, M>(e, ry);
+        if (!ok<C_MOVEM_W, M>(ry)) return illegal(c);
+        movem_to_mem<OPM == 2 ? 2 : 4, M>(c, ry);
       }
       return;
-    case 5:
+    case G4_TST:
       if constexpr (OPM == 3) {  // TAS (0x4AFC is ILLEGAL)
-        if (!ok<C_DATA_ALT, M>(ry)) return illegal(e);
-        rmw<1, M>(e, ry, [&](uint32_t d) { flags_logic(e, d << 24); return d | 0x80; });
-      } else {  // TST
-        if (!ok<C_DATA_ALT, M>(ry)) return illegal(e);
-        flags_logic(e, src<SZ, M>(e, ry) << SH<SZ>);
+        if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
+        rmw<1, M>(c, ry, [&](uint32_t d) { flags_logic(c, d << 24); return d | 0x80; });
+      } else {
+        if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
+        flags_logic(c, src<SZ, M>(c, ry) << SH<SZ>);
       }
       return;
-    case 6:
+    case G4_MOVEM:
       if constexpr (OPM >= 2) {
-        if (!ok<C_MOVEM_R, M>(ry)) return illegal(e);
-        movem_to_reg<OPM == 2 ? 2 : 4, M>(e, ry);
+        if (!ok<C_MOVEM_R, M>(ry)) return illegal(c);
+        movem_to_reg<OPM == 2 ? 2 : 4, M>(c, ry);
       } else {
-        illegal(e);
+        illegal(c);
       }
       return;
     default:
       if constexpr (OPM == 1) {
-        grp_4e40<M>(e, rx, ry);
-      } else if constexpr (OPM >= 2) {  // JSR / JMP
-        if (!ok<C_CTRL, M>(ry)) return illegal(e);
-        uint32_t a = EA<4>[M](e, ry);
-        if (OPM == 2) push32(e, e->reg.pc);
-        e->reg.pc = a;
+        grp_4e40<M>(c, ry);
+      } else if constexpr (OPM >= 2) {  // JSR (10) / JMP (11)
+        if (!ok<C_CTRL, M>(ry)) return illegal(c);
+        const uint32_t a = ea<4, M>(c, ry);
+        if (OPM == 2) push32(c, c.pc);
+        c.pc = a;
       } else {
-        illegal(e);
+        illegal(c);
       }
   }
 }
 
-template <int OPM, int M> void line4(emu68_t* e, int rx, int ry) {
-  if constexpr (OPM == 7) {  // LEA
-    if (!ok<C_CTRL, M>(ry)) return illegal(e);
-    A(e, rx) = EA<4>[M](e, ry);
-  } else if constexpr (OPM == 6) {  // CHK.W; the condition flags stay as they are
-    if (!ok<C_DATA, M>(ry)) return illegal(e);
-    int32_t bound = int16_t(src<2, M>(e, ry));
-    int32_t v = int16_t(D(e, rx));
-    if (v < 0 || v > bound) EMU68_exception(e, VEC_CHK);
+// 0100 aaa1 11MM Mrrr  LEA <ea>,Aa
+// 0100 ddd1 10MM Mrrr  CHK.W <ea>,Dd
+template <int OPM, int M> CORE_INLINE void line4(core_t& c, int rx, int ry) {
+  if constexpr (OPM == 7) {
+    if (!ok<C_CTRL, M>(ry)) return illegal(c);
+    A(c, rx) = ea<4, M>(c, ry);
+  } else if constexpr (OPM == 6) {  // the condition flags stay as they are
+    if (!ok<C_DATA, M>(ry)) return illegal(c);
+    const int32_t bound = int16_t(src<2, M>(c, ry));
+    const int32_t v = int16_t(D(c, rx));
+    if (v < 0 || v > bound) exception(c, VEC_CHK);
   } else if constexpr (OPM == 4 || OPM == 5) {
-    illegal(e);
+    illegal(c);
   } else {
-    line4_sub<OPM, M>(e, rx, ry);
+    line4_sub<OPM, M>(c, rx, ry);
   }
 }
 
 // ------------------------------------------------------------ line 5
 
-template <int OPM, int M> void line5(emu68_t* e, int rx, int ry) {
+// 0101 cccc 1100 1rrr  DBcc Dr,disp
+template <int CC> CORE_INLINE void dbcc(core_t& c, int r) {
+  const uint32_t base = c.pc;
+  const uint32_t disp = sext16(fetch16(c));
+  if (cond<CC>(c)) return;
+  const uint32_t w = (D(c, r) - 1) & 0xFFFF;
+  D(c, r) = merge<2>(D(c, r), w);
+  if (w != 0xFFFF) c.pc = base + disp;
+}
+
+// 0101 cccc 11MM Mrrr  Scc <ea>
+// 0101 qqqk ssMM Mrrr  ADDQ (k 0) / SUBQ (k 1) #q,<ea>
+template <int OPM, int M> CORE_INLINE void line5(core_t& c, int rx, int ry) {
   if constexpr ((OPM & 3) == 3) {
-    const int cc = (rx << 1) | (OPM >> 2);
-    if constexpr (M == 1) {  // DBcc
-      uint32_t base = e->reg.pc;
-      uint32_t disp = sext16(fetch16(e));
-      if (test_cc(e, cc)) return;
-      uint32_t w = (D(e, ry) - 1) & 0xFFFF;
-      D(e, ry) = merge<2>(D(e, ry), w);
-      if (w != 0xFFFF) e->reg.pc = base + disp;
-    } else {  // Scc
-      if (!ok<C_DATA_ALT, M>(ry)) return illegal(e);
-      dst_write<1, M>(e, ry, test_cc(e, cc) ? 0xFF : 0);
-    }
+    if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
+    dst_write<1, M>(c, ry, test_cc(c, (rx << 1) | (OPM >> 2)) ? 0xFF : 0);
   } else {
     constexpr int SZ = 1 << (OPM & 3);
     const uint32_t q = rx ? rx : 8;
     if constexpr (M == 1) {  // address register: whole register, no flags
-      if constexpr (SZ == 1) return illegal(e);
-      if constexpr (OPM & 4) A(e, ry) -= q;
-      else A(e, ry) += q;
+      if constexpr (SZ == 1) return illegal(c);
+      if constexpr (OPM & 4) A(c, ry) -= q;
+      else A(c, ry) += q;
     } else {
-      if (!ok<C_DATA_ALT, M>(ry)) return illegal(e);
-      if constexpr (OPM & 4) rmw<SZ, M>(e, ry, [&](uint32_t d) { return do_sub<SZ>(e, q, d); });
-      else rmw<SZ, M>(e, ry, [&](uint32_t d) { return do_add<SZ>(e, q, d); });
+      if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
+      if constexpr (OPM & 4) rmw<SZ, M>(c, ry, [&](uint32_t d) { return do_sub<SZ>(c, q, d); });
+      else rmw<SZ, M>(c, ry, [&](uint32_t d) { return do_add<SZ>(c, q, d); });
     }
   }
 }
 
 // ------------------------------------------------------------ lines 6, 7
 
-template <int OPM, int M> void line6(emu68_t* e, int rx, int ry) {
-  const int cc = (rx << 1) | (OPM >> 2);
-  const uint32_t base = e->reg.pc;
-  uint32_t disp = sext8(uint32_t(((OPM & 3) << 6) | (M << 3) | ry));
-  if (disp == 0) disp = sext16(fetch16(e));
-  if (cc == 1) {  // BSR
-    push32(e, e->reg.pc);
-    e->reg.pc = base + disp;
-  } else if (test_cc(e, cc)) {
-    e->reg.pc = base + disp;
+// 0110 cccc dddd dddd  Bcc (cccc 0000 BRA, 0001 BSR); a zero byte
+// displacement means a word follows (WORD)
+template <int CC, bool WORD> CORE_INLINE void branch(core_t& c, uint32_t op) {
+  const uint32_t base = c.pc;
+  const uint32_t disp = WORD ? sext16(fetch16(c)) : sext8(op);
+  if constexpr (CC == 1) {
+    push32(c, c.pc);
+    c.pc = base + disp;
+  } else if (cond<CC>(c)) {
+    c.pc = base + disp;
   }
 }
 
-template <int OPM, int M> void line7(emu68_t* e, int rx, int ry) {
+// 0111 ddd0 nnnn nnnn  MOVEQ #n,Dd
+template <int OPM, int M> CORE_INLINE void line7(core_t& c, int rx, int ry) {
   if constexpr (OPM & 4) {
-    illegal(e);
+    illegal(c);
   } else {
-    uint32_t v = sext8(uint32_t(((OPM & 3) << 6) | (M << 3) | ry));
-    D(e, rx) = v;
-    flags_logic(e, v);
+    const uint32_t v = sext8(uint32_t(((OPM & 3) << 6) | (M << 3) | ry));
+    D(c, rx) = v;
+    flags_logic(c, v);
   }
 }
 
 // ------------------------------------------------------------ lines 8, C
 
-template <int M> void divu(emu68_t* e, int rx, int ry) {
-  uint32_t s = src<2, M>(e, ry);
-  if (!s) return EMU68_exception(e, VEC_ZERO_DIVIDE);
-  uint32_t d = D(e, rx);
-  uint32_t q = d / s;
-  if (q > 0xFFFF) return ccr_set(e, SR_V | SR_C, SR_V);
-  uint32_t rem = d % s;
-  D(e, rx) = (rem << 16) | q;
-  ccr_set(e, NZVC, ((q >> 12) & SR_N) | (q ? 0 : SR_Z));
+// A quotient that does not fit leaves the destination as it was.
+template <int M> CORE_INLINE void divu(core_t& c, int rx, int ry) {
+  const uint32_t s = src<2, M>(c, ry);
+  if (!s) return exception(c, VEC_ZERO_DIVIDE);
+  const uint32_t d = D(c, rx);
+  const uint32_t q = d / s;
+  if (q > 0xFFFF) {
+    c.vcflag = SR_V;
+    return;
+  }
+  const uint32_t rem = d % s;
+  D(c, rx) = (rem << 16) | q;
+  flags_logic(c, q << 16);
 }
 
-template <int M> void divs(emu68_t* e, int rx, int ry) {
-  int32_t s = int16_t(src<2, M>(e, ry));
-  if (!s) return EMU68_exception(e, VEC_ZERO_DIVIDE);
-  int32_t d = int32_t(D(e, rx));
-  if (d == INT32_MIN && s == -1) return ccr_set(e, SR_Z | SR_V | SR_C, SR_Z | SR_V);
-  int32_t q = d / s;
-  if (q < -32768 || q > 32767) return ccr_set(e, SR_Z | SR_V | SR_C, SR_Z | SR_V);
-  int32_t rem = d % s;
-  uint32_t uq = uint32_t(q) & 0xFFFF;
-  D(e, rx) = (uint32_t(rem) << 16) | uq;
-  ccr_set(e, NZVC, ((uq >> 12) & SR_N) | (uq ? 0 : SR_Z));
+// Overflow sets Z too, and counts the most negative long by -1 as one.
+template <int M> CORE_INLINE void divs(core_t& c, int rx, int ry) {
+  const int32_t s = int16_t(src<2, M>(c, ry));
+  if (!s) return exception(c, VEC_ZERO_DIVIDE);
+  const int32_t d = int32_t(D(c, rx));
+  const int32_t q = d == INT32_MIN && s == -1 ? INT32_MIN : d / s;
+  if (q < -32768 || q > 32767) {
+    c.zflag = 0;
+    c.vcflag = SR_V;
+    return;
+  }
+  const int32_t rem = d % s;
+  const uint32_t uq = uint32_t(q) & 0xFFFF;
+  D(c, rx) = (uint32_t(rem) << 16) | uq;
+  flags_logic(c, uq << 16);
 }
 
-// OR (line 8) and AND (line C) share their shape.
-template <bool IS_AND, int OPM, int M> void logic_line(emu68_t* e, int rx, int ry) {
+// 1000 dddo ssMM Mrrr  OR (o 0: <ea>,Dd; o 1: Dd,<ea>);  1100 same shape for AND
+template <bool IS_AND, int OPM, int M> CORE_INLINE void logic_line(core_t& c, int rx, int ry) {
   constexpr int SZ = 1 << (OPM & 3);
   if constexpr (OPM < 3) {
-    if (!ok<C_DATA, M>(ry)) return illegal(e);
-    uint32_t s = src<SZ, M>(e, ry);
-    uint32_t d = D(e, rx) & MASK<SZ>;
-    D(e, rx) = merge<SZ>(D(e, rx), logic<SZ>(e, IS_AND ? (d & s) : (d | s)));
+    if (!ok<C_DATA, M>(ry)) return illegal(c);
+    const uint32_t s = src<SZ, M>(c, ry);
+    const uint32_t d = D(c, rx) & SIZE_MASK<SZ>;
+    D(c, rx) = merge<SZ>(D(c, rx), logic<SZ>(c, IS_AND ? (d & s) : (d | s)));
   } else {
-    if (!ok<C_MEM_ALT, M>(ry)) return illegal(e);
-    const uint32_t s = D(e, rx) & MASK<SZ>;
-    rmw<SZ, M>(e, ry, [&](uint32_t d) { return logic<SZ>(e, IS_AND ? (d & s) : (d | s)); });
+    if (!ok<C_MEM_ALT, M>(ry)) return illegal(c);
+    const uint32_t s = D(c, rx) & SIZE_MASK<SZ>;
+    rmw<SZ, M>(c, ry, [&](uint32_t d) { return logic<SZ>(c, IS_AND ? (d & s) : (d | s)); });
   }
 }
 
 // ABCD / SBCD: no decimal arithmetic; the memory form only moves both
 // address registers down by two.
-inline void bcd_skip(emu68_t* e, int rx, int ry, bool memory) {
+CORE_INLINE void bcd_skip(core_t& c, int rx, int ry, bool memory) {
   if (memory) {
-    A(e, ry) -= 2;
-    A(e, rx) -= 2;
+    A(c, ry) -= 2;
+    A(c, rx) -= 2;
   }
 }
 
-template <int OPM, int M> void line8(emu68_t* e, int rx, int ry) {
+// 1000 ddd0 11MM Mrrr  DIVU;  1000 ddd1 11MM Mrrr  DIVS;  1000 xxx1 0000 myyy  SBCD
+template <int OPM, int M> CORE_INLINE void line8(core_t& c, int rx, int ry) {
   if constexpr (OPM == 3 || OPM == 7) {
-    if (!ok<C_DATA, M>(ry)) return illegal(e);
-    if constexpr (OPM == 3) divu<M>(e, rx, ry);
-    else divs<M>(e, rx, ry);
+    if (!ok<C_DATA, M>(ry)) return illegal(c);
+    if constexpr (OPM == 3) divu<M>(c, rx, ry);
+    else divs<M>(c, rx, ry);
   } else if constexpr (OPM >= 4 && M <= 1) {
-    if constexpr (OPM == 4) bcd_skip(e, rx, ry, M == 1);
-    else illegal(e);
+    if constexpr (OPM == 4) bcd_skip(c, rx, ry, M == 1);
+    else illegal(c);
   } else {
-    logic_line<false, OPM, M>(e, rx, ry);
+    logic_line<false, OPM, M>(c, rx, ry);
   }
 }
 
-template <int OPM, int M> void lineC(emu68_t* e, int rx, int ry) {
+// 1100 ddd0 11MM Mrrr  MULU;  1100 ddd1 11MM Mrrr  MULS;  1100 xxx1 0000 myyy  ABCD
+// 1100 xxx1 0100 myyy  EXG Dx,Dy (m 0) / Ax,Ay (m 1);  1100 xxx1 1000 1yyy  EXG Dx,Ay
+template <int OPM, int M> CORE_INLINE void lineC(core_t& c, int rx, int ry) {
   if constexpr (OPM == 3 || OPM == 7) {
-    if (!ok<C_DATA, M>(ry)) return illegal(e);
-    uint32_t s = src<2, M>(e, ry);
-    uint32_t r = OPM == 3 ? (D(e, rx) & 0xFFFF) * s
-                          : uint32_t(int32_t(int16_t(D(e, rx))) * int32_t(int16_t(s)));
-    D(e, rx) = r;
-    flags_logic(e, r);
+    if (!ok<C_DATA, M>(ry)) return illegal(c);
+    const uint32_t s = src<2, M>(c, ry);
+    const uint32_t r = OPM == 3 ? (D(c, rx) & 0xFFFF) * s
+                                : uint32_t(int32_t(int16_t(D(c, rx))) * int32_t(int16_t(s)));
+    D(c, rx) = r;
+    flags_logic(c, r);
   } else if constexpr (OPM == 4 && M <= 1) {
-    bcd_skip(e, rx, ry, M == 1);
+    bcd_skip(c, rx, ry, M == 1);
   } else if constexpr (OPM == 5 && M <= 1) {
-    uint32_t& x = M == 0 ? D(e, rx) : A(e, rx);
-    uint32_t& y = M == 0 ? D(e, ry) : A(e, ry);
+    uint32_t& x = M == 0 ? D(c, rx) : A(c, rx);
+    uint32_t& y = M == 0 ? D(c, ry) : A(c, ry);
     std::swap(x, y);
   } else if constexpr (OPM == 6 && M <= 1) {
-    if constexpr (M == 0) illegal(e);
-    else std::swap(D(e, rx), A(e, ry));
+    if constexpr (M == 0) illegal(c);
+    else std::swap(D(c, rx), A(c, ry));
   } else {
-    logic_line<true, OPM, M>(e, rx, ry);
+    logic_line<true, OPM, M>(c, rx, ry);
   }
 }
 
 // ------------------------------------------------------------ lines 9, D, B
 
-template <bool IS_ADD, int OPM, int M> void addsub(emu68_t* e, int rx, int ry) {
+// 1101 dddo ssMM Mrrr  ADD (o 0: <ea>,Dd; o 1: Dd,<ea>);  1101 aaas 11MM Mrrr  ADDA
+// 1101 xxx1 ss00 myyy  ADDX Dy,Dx (m 0) / -(Ay),-(Ax) (m 1);  line 9 the same for SUB
+template <bool IS_ADD, int OPM, int M> CORE_INLINE void addsub(core_t& c, int rx, int ry) {
   constexpr int SZ = 1 << (OPM & 3);
-  if constexpr (OPM == 3 || OPM == 7) {  // ADDA / SUBA
-    if (!ok<C_ALL, M>(ry)) return illegal(e);
-    uint32_t s = OPM == 3 ? sext16(src<2, M>(e, ry)) : src<4, M>(e, ry);
-    if (IS_ADD) A(e, rx) += s;
-    else A(e, rx) -= s;
+  if constexpr (OPM == 3 || OPM == 7) {
+    if (!ok<C_ALL, M>(ry)) return illegal(c);
+    const uint32_t s = OPM == 3 ? sext16(src<2, M>(c, ry)) : src<4, M>(c, ry);
+    if (IS_ADD) A(c, rx) += s;
+    else A(c, rx) -= s;
   } else if constexpr (OPM < 3) {
-    if constexpr (SZ == 1 && M == 1) return illegal(e);
-    if (!ok<C_ALL, M>(ry)) return illegal(e);
-    uint32_t s = src<SZ, M>(e, ry);
-    uint32_t d = D(e, rx) & MASK<SZ>;
-    D(e, rx) = merge<SZ>(D(e, rx), IS_ADD ? do_add<SZ>(e, s, d) : do_sub<SZ>(e, s, d));
-  } else if constexpr (M == 0) {  // ADDX / SUBX Dy,Dx
-    uint32_t s = D(e, ry) & MASK<SZ>;
-    uint32_t d = D(e, rx) & MASK<SZ>;
-    D(e, rx) = merge<SZ>(D(e, rx), IS_ADD ? do_addx<SZ>(e, s, d) : do_subx<SZ>(e, s, d));
-  } else if constexpr (M == 1) {  // ADDX / SUBX -(Ay),-(Ax)
-    uint32_t s = rd<SZ>(e, ea_dec<SZ>(e, ry));
-    uint32_t a = ea_dec<SZ>(e, rx);
-    uint32_t d = rd<SZ>(e, a);
-    wr<SZ>(e, a, IS_ADD ? do_addx<SZ>(e, s, d) : do_subx<SZ>(e, s, d));
+    if constexpr (SZ == 1 && M == 1) return illegal(c);
+    if (!ok<C_ALL, M>(ry)) return illegal(c);
+    const uint32_t s = src<SZ, M>(c, ry);
+    const uint32_t d = D(c, rx) & SIZE_MASK<SZ>;
+    D(c, rx) = merge<SZ>(D(c, rx), IS_ADD ? do_add<SZ>(c, s, d) : do_sub<SZ>(c, s, d));
+  } else if constexpr (M == 0) {
+    const uint32_t s = D(c, ry) & SIZE_MASK<SZ>;
+    const uint32_t d = D(c, rx) & SIZE_MASK<SZ>;
+    D(c, rx) = merge<SZ>(D(c, rx), IS_ADD ? do_addx<SZ>(c, s, d) : do_subx<SZ>(c, s, d));
+  } else if constexpr (M == 1) {
+    const uint32_t s = rd<SZ>(c, ea<SZ, 4>(c, ry));
+    const uint32_t a = ea<SZ, 4>(c, rx);
+    const uint32_t d = rd<SZ>(c, a);
+    wr<SZ>(c, a, IS_ADD ? do_addx<SZ>(c, s, d) : do_subx<SZ>(c, s, d));
   } else {
-    if (!ok<C_MEM_ALT, M>(ry)) return illegal(e);
-    const uint32_t s = D(e, rx) & MASK<SZ>;
-    rmw<SZ, M>(e, ry, [&](uint32_t d) { return IS_ADD ? do_add<SZ>(e, s, d) : do_sub<SZ>(e, s, d); });
+    if (!ok<C_MEM_ALT, M>(ry)) return illegal(c);
+    const uint32_t s = D(c, rx) & SIZE_MASK<SZ>;
+    rmw<SZ, M>(c, ry, [&](uint32_t d) { return IS_ADD ? do_add<SZ>(c, s, d) : do_sub<SZ>(c, s, d); });
   }
 }
 
-template <int OPM, int M> void lineB(emu68_t* e, int rx, int ry) {
+// 1011 ddd0 ssMM Mrrr  CMP <ea>,Dd;  1011 aaas 11MM Mrrr  CMPA
+// 1011 xxx1 ss00 1yyy  CMPM (Ay)+,(Ax)+;  1011 ddd1 ssMM Mrrr  EOR Dd,<ea>
+template <int OPM, int M> CORE_INLINE void lineB(core_t& c, int rx, int ry) {
   constexpr int SZ = 1 << (OPM & 3);
-  if constexpr (OPM == 3 || OPM == 7) {  // CMPA
-    if (!ok<C_ALL, M>(ry)) return illegal(e);
-    uint32_t s = OPM == 3 ? sext16(src<2, M>(e, ry)) : src<4, M>(e, ry);
-    do_cmp<4>(e, s, A(e, rx));
-  } else if constexpr (OPM < 3) {  // CMP
-    if constexpr (SZ == 1 && M == 1) return illegal(e);
-    if (!ok<C_ALL, M>(ry)) return illegal(e);
-    do_cmp<SZ>(e, src<SZ, M>(e, ry), D(e, rx) & MASK<SZ>);
-  } else if constexpr (M == 1) {  // CMPM (Ay)+,(Ax)+
-    uint32_t s = rd<SZ>(e, ea_inc<SZ>(e, ry));
-    uint32_t d = rd<SZ>(e, ea_inc<SZ>(e, rx));
-    do_cmp<SZ>(e, s, d);
-  } else {  // EOR
-    if (!ok<C_DATA_ALT, M>(ry)) return illegal(e);
-    const uint32_t s = D(e, rx) & MASK<SZ>;
-    rmw<SZ, M>(e, ry, [&](uint32_t d) { return logic<SZ>(e, d ^ s); });
+  if constexpr (OPM == 3 || OPM == 7) {
+    if (!ok<C_ALL, M>(ry)) return illegal(c);
+    const uint32_t s = OPM == 3 ? sext16(src<2, M>(c, ry)) : src<4, M>(c, ry);
+    do_cmp<4>(c, s, A(c, rx));
+  } else if constexpr (OPM < 3) {
+    if constexpr (SZ == 1 && M == 1) return illegal(c);
+    if (!ok<C_ALL, M>(ry)) return illegal(c);
+    do_cmp<SZ>(c, src<SZ, M>(c, ry), D(c, rx) & SIZE_MASK<SZ>);
+  } else if constexpr (M == 1) {
+    const uint32_t s = rd<SZ>(c, ea<SZ, 3>(c, ry));
+    const uint32_t d = rd<SZ>(c, ea<SZ, 3>(c, rx));
+    do_cmp<SZ>(c, s, d);
+  } else {
+    if (!ok<C_DATA_ALT, M>(ry)) return illegal(c);
+    const uint32_t s = D(c, rx) & SIZE_MASK<SZ>;
+    rmw<SZ, M>(c, ry, [&](uint32_t d) { return logic<SZ>(c, d ^ s); });
   }
 }
 
 // ------------------------------------------------------------ line E
 
-// TYPE 0 AS, 1 LS, 2 ROX, 3 RO; count already reduced to 0..63.
-template <int SZ, int TYPE, bool left> inline uint32_t shift(emu68_t* e, uint32_t v, uint32_t cnt) {
+enum shift_kind { SHIFT_AS = 0, SHIFT_LS = 1, SHIFT_ROX = 2, SHIFT_RO = 3 };
+
+// Count already reduced to 0..63.
+template <int SZ, int KIND, bool left> CORE_INLINE uint32_t shift(core_t& c, uint32_t v, uint32_t cnt) {
   constexpr uint32_t B = 8 * SZ;
-  constexpr uint32_t M = MASK<SZ>;
+  constexpr uint32_t M = SIZE_MASK<SZ>;
   constexpr uint32_t MSB = 1u << (B - 1);
   uint32_t r = v;
-  uint32_t c = 0, ov = 0;
+  uint32_t carry = 0, ov = 0;
   bool set_x = cnt != 0;
-  switch (TYPE) {
-    case 0:
+  switch (KIND) {
+    case SHIFT_AS:
       if (!cnt) break;
       if (left) {
         if (cnt < B) {
           r = uint32_t(uint64_t(v) << cnt) & M;
-          c = (v >> (B - cnt)) & 1;
+          carry = (v >> (B - cnt)) & 1;
           const uint64_t top = uint64_t(v) >> (B - 1 - cnt);
           ov = !(top == 0 || top == (uint64_t(1) << (cnt + 1)) - 1);
         } else {
           r = 0;
-          c = cnt == B ? v & 1 : 0;
+          carry = cnt == B ? v & 1 : 0;
           ov = v != 0;
         }
       } else {
         const int64_t sv = (v & MSB) ? int64_t(v) - (int64_t(1) << B) : int64_t(v);
         if (cnt < B) {
           r = uint32_t(sv >> cnt) & M;
-          c = (v >> (cnt - 1)) & 1;
+          carry = (v >> (cnt - 1)) & 1;
         } else {
           r = (v & MSB) ? M : 0;
-          c = (v & MSB) ? 1 : 0;
+          carry = (v & MSB) ? 1 : 0;
         }
       }
       break;
-    case 1:
+    case SHIFT_LS:
       if (!cnt) break;
       if (cnt > B) {
         r = 0;
       } else if (left) {
         r = uint32_t(uint64_t(v) << cnt) & M;
-        c = uint32_t(uint64_t(v) >> (B - cnt)) & 1;
+        carry = uint32_t(uint64_t(v) >> (B - cnt)) & 1;
       } else {
         r = uint32_t(uint64_t(v) >> cnt);
-        c = (v >> (cnt - 1)) & 1;
+        carry = (v >> (cnt - 1)) & 1;
       }
       break;
-    case 2: {
-      uint32_t x = xbit(e);
+    case SHIFT_ROX: {
+      uint32_t x = c.xflag;
       for (uint32_t n = cnt % (B + 1); n; --n) {
         uint32_t out;
         if (left) {
@@ -818,7 +961,7 @@ template <int SZ, int TYPE, bool left> inline uint32_t shift(emu68_t* e, uint32_
         }
         x = out;
       }
-      c = x;
+      carry = x;
       break;
     }
     default: {
@@ -827,87 +970,222 @@ template <int SZ, int TYPE, bool left> inline uint32_t shift(emu68_t* e, uint32_
       const uint32_t n = cnt % B;
       if (left) {
         if (n) r = ((v << n) | (v >> (B - n))) & M;
-        c = r & 1;
+        carry = r & 1;
       } else {
         if (n) r = ((v >> n) | (v << (B - n))) & M;
-        c = (r >> (B - 1)) & 1;
+        carry = (r >> (B - 1)) & 1;
       }
     }
   }
-  uint32_t f = ((r & MSB) ? SR_N : 0) | (r ? 0 : SR_Z) | (ov << 1) | c;
-  if (set_x) ccr_set(e, NZVC | SR_X, f | (c << 4));
-  else ccr_set(e, NZVC, f);
+  c.nflag = c.zflag = r << (32 - B);
+  c.vcflag = (ov << 1) | carry;
+  if (set_x) c.xflag = carry;
   return r;
 }
 
-template <int OPM, int M> void lineE(emu68_t* e, int rx, int ry) {
+// 1110 0kkd 11MM Mrrr  ASd LSd ROXd ROd <ea> (word, by one)
+// 1110 cccd ssik krrr  ASd LSd ROXd ROd by #c (i 0) or Dc (i 1) on Dr
+template <int OPM, int M> CORE_INLINE void lineE(core_t& c, int rx, int ry) {
   constexpr bool left = OPM >> 2;
-  if constexpr ((OPM & 3) == 3) {  // memory, word, by one
-    if ((rx & 4) || !ok<C_MEM_ALT, M>(ry)) return illegal(e);
+  if constexpr ((OPM & 3) == 3) {
+    if ((rx & 4) || !ok<C_MEM_ALT, M>(ry)) return illegal(c);
     switch (rx & 3) {
-      case 0: rmw<2, M>(e, ry, [&](uint32_t d) { return shift<2, 0, left>(e, d, 1); }); break;
-      case 1: rmw<2, M>(e, ry, [&](uint32_t d) { return shift<2, 1, left>(e, d, 1); }); break;
-      case 2: rmw<2, M>(e, ry, [&](uint32_t d) { return shift<2, 2, left>(e, d, 1); }); break;
-      default: rmw<2, M>(e, ry, [&](uint32_t d) { return shift<2, 3, left>(e, d, 1); }); break;
+      case SHIFT_AS: rmw<2, M>(c, ry, [&](uint32_t d) { return shift<2, SHIFT_AS, left>(c, d, 1); }); break;
+      case SHIFT_LS: rmw<2, M>(c, ry, [&](uint32_t d) { return shift<2, SHIFT_LS, left>(c, d, 1); }); break;
+      case SHIFT_ROX: rmw<2, M>(c, ry, [&](uint32_t d) { return shift<2, SHIFT_ROX, left>(c, d, 1); }); break;
+      default: rmw<2, M>(c, ry, [&](uint32_t d) { return shift<2, SHIFT_RO, left>(c, d, 1); }); break;
     }
   } else {
     constexpr int SZ = 1 << (OPM & 3);
-    const uint32_t cnt = (M & 4) ? D(e, rx) & 63 : (rx ? rx : 8);
-    D(e, ry) = merge<SZ>(D(e, ry), shift<SZ, M & 3, left>(e, D(e, ry) & MASK<SZ>, cnt));
+    const uint32_t cnt = (M & 4) ? D(c, rx) & 63 : (rx ? rx : 8);
+    D(c, ry) = merge<SZ>(D(c, ry), shift<SZ, M & 3, left>(c, D(c, ry) & SIZE_MASK<SZ>, cnt));
   }
 }
 
-// ------------------------------------------------------------ table
+// ------------------------------------------------------------ dispatch
 
-template <int I> void dispatch(emu68_t* e, int rx, int ry) {
-  constexpr int L = I >> 6, OPM = (I >> 3) & 7, M = I & 7;
-  if constexpr (L == 0) line0<OPM, M>(e, rx, ry);
-  else if constexpr (L == 1) move<1, OPM, M>(e, rx, ry);
-  else if constexpr (L == 2) move<4, OPM, M>(e, rx, ry);
-  else if constexpr (L == 3) move<2, OPM, M>(e, rx, ry);
-  else if constexpr (L == 4) line4<OPM, M>(e, rx, ry);
-  else if constexpr (L == 5) line5<OPM, M>(e, rx, ry);
-  else if constexpr (L == 6) line6<OPM, M>(e, rx, ry);
-  else if constexpr (L == 7) line7<OPM, M>(e, rx, ry);
-  else if constexpr (L == 8) line8<OPM, M>(e, rx, ry);
-  else if constexpr (L == 9) addsub<false, OPM, M>(e, rx, ry);
-  else if constexpr (L == 0xB) lineB<OPM, M>(e, rx, ry);
-  else if constexpr (L == 0xC) lineC<OPM, M>(e, rx, ry);
-  else if constexpr (L == 0xD) addsub<true, OPM, M>(e, rx, ry);
-  else lineE<OPM, M>(e, rx, ry);
+// Switch cases. Most lines take 64 cases by bits 8..3 (operation mode and
+// effective address mode), from LINE_CASES + 64 L on. Some instructions
+// have cases of their own, so that more of them is known at compile time:
+// lines 0 and 4 by bits 11..9 as well (the operation), 512 cases each;
+// Bcc by condition and displacement size; DBcc by condition.
+constexpr int LINE0_CASES = 0;
+constexpr int LINE_CASES = 512;  // the ranges of lines 0, 4 and 6 stay unused
+constexpr int LINE4_CASES = 1536;
+constexpr int BRANCH_CASES = 2048;
+constexpr int DBCC_CASES = 2080;
+constexpr int CASES = 2096;
+
+constexpr uint16_t case_of(uint32_t op) {
+  const uint32_t line = op >> 12, rx = (op >> 9) & 7, shape = (op >> 3) & 63;
+  const uint32_t cc = (op >> 8) & 15;
+  if (line == 0) return uint16_t(LINE0_CASES + (rx << 6 | shape));
+  if (line == 4) return uint16_t(LINE4_CASES + (rx << 6 | shape));
+  if (line == 6) return uint16_t(BRANCH_CASES + (cc << 1) + ((op & 0xFF) == 0));
+  if (line == 5 && (shape & 0x1F) == 0x19) return uint16_t(DBCC_CASES + cc);
+  return uint16_t(LINE_CASES + (line << 6 | shape));
 }
 
-template <size_t I> constexpr handler_t pick() {
-  if constexpr ((I >> 6) == 0xA) return line_a;
-  else if constexpr ((I >> 6) == 0xF) return line_f;
-  else return dispatch<int(I)>;
+constexpr std::array<uint16_t, 0x10000> make_decode_table() {
+  std::array<uint16_t, 0x10000> t{};
+  for (uint32_t op = 0; op < t.size(); ++op) t[op] = case_of(op);
+  return t;
+}
+constexpr std::array<uint16_t, 0x10000> DECODE = make_decode_table();
+
+// Every opcode lands on a case the switch lists (the unused ranges stay so).
+constexpr bool decodes_to_listed_cases() {
+  for (uint16_t i : DECODE) {
+    const int line = i >= LINE_CASES && i < LINE4_CASES ? (i - LINE_CASES) >> 6 : -1;
+    if (i >= CASES || line == 0 || line == 4 || line == 6) return false;
+  }
+  return true;
+}
+static_assert(decodes_to_listed_cases());
+
+// Operand modes that read An at most: Dn, (An), d16(An), d8(An,Xn).
+constexpr bool plain_mode(int m) { return m == 0 || m == 2 || m == 5 || m == 6; }
+
+// True when no opcode of case i can move A7: it writes no address register,
+// uses neither (An)+ nor -(An), touches no stack and raises no exception.
+// The frame driver's return test (A7 back at its top) is left out after
+// those. The list holds the common forms; anything else is tested.
+constexpr bool keeps_a7(int i) {
+  if (i >= DBCC_CASES) return true;
+  if (i >= BRANCH_CASES) return (i - BRANCH_CASES) >> 1 != 1;  // all but BSR
+  const int opm = (i >> 3) & 7, m = i & 7, rx = (i >> 6) & 7;
+  const int line = i < LINE_CASES ? 0 : i < LINE4_CASES ? (i - LINE_CASES) >> 6 : 4;
+  switch (line) {
+    case 0:
+      if (opm >= 4) return m == 1 || plain_mode(m);  // MOVEP; BTST..BSET Dn,<ea>
+      if (rx == 4) return plain_mode(m);             // BTST..BSET #n,<ea>
+      return opm < 3 && rx != 7 && plain_mode(m);    // ORI..CMPI
+    case 1:
+    case 2:
+    case 3: return plain_mode(opm) && plain_mode(m);  // MOVE (not MOVEA)
+    case 4:
+      if (opm >= 4) return false;  // LEA, CHK
+      switch (rx) {
+        case G4_NEGX:
+        case G4_NEG:
+        case G4_NOT:
+        case G4_TST: return plain_mode(m);
+        case G4_CLR: return opm != 3 && plain_mode(m);
+        case G4_MISC: return opm == 1 ? m == 0 : plain_mode(m);  // not PEA, not MOVEM -(An)
+        default: return false;
+      }
+    case 5: return plain_mode(m);      // ADDQ, SUBQ, Scc
+    case 7: return opm < 4;            // MOVEQ
+    case 8: return opm != 3 && opm != 7 && plain_mode(m) && !(opm >= 4 && m == 0);  // OR
+    case 9:
+    case 0xD: return opm != 3 && opm != 7 && plain_mode(m);  // ADD, SUB, ADDX Dy,Dx
+    case 0xB: return plain_mode(m);                          // CMP, CMPA, EOR
+    case 0xC: return plain_mode(m) && !(opm >= 4 && opm <= 6 && m == 0);  // AND, MULU, MULS
+    case 0xE: return (opm & 3) != 3;                          // shifts of a data register
+    default: return false;
+  }
 }
 
-template <size_t... I> constexpr std::array<handler_t, 1024> build(std::index_sequence<I...>) {
-  return {{pick<I>()...}};
+template <int I> CORE_INLINE void exec(core_t& c, uint32_t op) {
+  const int ry = int(op & 7);
+  if constexpr (I >= DBCC_CASES) {
+    dbcc<I - DBCC_CASES>(c, ry);
+  } else if constexpr (I >= BRANCH_CASES) {
+    branch<((I - BRANCH_CASES) >> 1), (I & 1) != 0>(c, op);
+  } else {
+    // In the cases of lines 0 and 4, bits 11..9 are a constant.
+    constexpr bool BY_OP = I < LINE_CASES || I >= LINE4_CASES;
+    constexpr int L = I < LINE_CASES ? 0 : I < LINE4_CASES ? (I - LINE_CASES) >> 6 : 4;
+    constexpr int OPM = (I >> 3) & 7, M = I & 7;
+    const int rx = BY_OP ? (I >> 6) & 7 : int((op >> 9) & 7);
+    constexpr uint32_t OPCODE = uint32_t(L) << 12 | uint32_t(I & 63) << 3;
+    if constexpr (!BY_OP && case_of(OPCODE) != I) return;  // no opcode decodes to it
+    else if constexpr (L == 0) line0<OPM, M>(c, rx, ry);
+    else if constexpr (L == 1) move<1, OPM, M>(c, rx, ry);
+    else if constexpr (L == 2) move<4, OPM, M>(c, rx, ry);
+    else if constexpr (L == 3) move<2, OPM, M>(c, rx, ry);
+    else if constexpr (L == 4) line4<OPM, M>(c, rx, ry);
+    else if constexpr (L == 5) line5<OPM, M>(c, rx, ry);
+    else if constexpr (L == 7) line7<OPM, M>(c, rx, ry);
+    else if constexpr (L == 8) line8<OPM, M>(c, rx, ry);
+    else if constexpr (L == 9) addsub<false, OPM, M>(c, rx, ry);
+    else if constexpr (L == 0xA) exception_at_opcode(c, VEC_LINE_A);
+    else if constexpr (L == 0xB) lineB<OPM, M>(c, rx, ry);
+    else if constexpr (L == 0xC) lineC<OPM, M>(c, rx, ry);
+    else if constexpr (L == 0xD) addsub<true, OPM, M>(c, rx, ry);
+    else if constexpr (L == 0xE) lineE<OPM, M>(c, rx, ry);
+    else exception_at_opcode(c, VEC_LINE_F);
+  }
 }
 
-constexpr std::array<handler_t, 1024> TABLE = build(std::make_index_sequence<1024>{});
+// Steps instructions, each paid from *budget, stopping after one that
+// leaves A7 at or above `top`; true when it stopped that way, false when
+// the budget ran out first.
+[[gnu::noinline]] CORE_FLATTEN bool execute(emu68_t* emu, uint32_t* budget, uint32_t top) {
+  core_t c{emu, emu->reg.mem, 0, 0, 0, 0, 0, 0};
+  enter(c);
+  uint32_t n = *budget;  // a local count, so the loop keeps it in a register
+  while (n) {
+    --n;
+    const uint32_t op = fetch16(c);
+    switch (DECODE[op]) {
+#define EMU68_CASE(i)                                      \
+  case (i):                                                \
+    exec<(i)>(c, op);                                      \
+    if (!keeps_a7(i) && emu->reg.a[7] >= top) goto stopped; \
+    break;
+#define EMU68_CASE8(i) \
+  EMU68_CASE(i) EMU68_CASE(i + 1) EMU68_CASE(i + 2) EMU68_CASE(i + 3) \
+  EMU68_CASE(i + 4) EMU68_CASE(i + 5) EMU68_CASE(i + 6) EMU68_CASE(i + 7)
+#define EMU68_CASE64(i) \
+  EMU68_CASE8(i) EMU68_CASE8(i + 8) EMU68_CASE8(i + 16) EMU68_CASE8(i + 24) \
+  EMU68_CASE8(i + 32) EMU68_CASE8(i + 40) EMU68_CASE8(i + 48) EMU68_CASE8(i + 56)
+#define EMU68_CASE512(i) \
+  EMU68_CASE64(i) EMU68_CASE64(i + 64) EMU68_CASE64(i + 128) EMU68_CASE64(i + 192) \
+  EMU68_CASE64(i + 256) EMU68_CASE64(i + 320) EMU68_CASE64(i + 384) EMU68_CASE64(i + 448)
+      EMU68_CASE512(LINE0_CASES)
+      EMU68_CASE64(LINE_CASES + 64) EMU68_CASE64(LINE_CASES + 128) EMU68_CASE64(LINE_CASES + 192)
+      EMU68_CASE64(LINE_CASES + 320) EMU68_CASE64(LINE_CASES + 448)
+      EMU68_CASE64(LINE_CASES + 512) EMU68_CASE64(LINE_CASES + 576) EMU68_CASE64(LINE_CASES + 640)
+      EMU68_CASE64(LINE_CASES + 704) EMU68_CASE64(LINE_CASES + 768) EMU68_CASE64(LINE_CASES + 832)
+      EMU68_CASE64(LINE_CASES + 896) EMU68_CASE64(LINE_CASES + 960)
+      EMU68_CASE512(LINE4_CASES)
+      EMU68_CASE8(BRANCH_CASES) EMU68_CASE8(BRANCH_CASES + 8) EMU68_CASE8(BRANCH_CASES + 16)
+      EMU68_CASE8(BRANCH_CASES + 24) EMU68_CASE8(DBCC_CASES) EMU68_CASE8(DBCC_CASES + 8)
+#undef EMU68_CASE512
+#undef EMU68_CASE64
+#undef EMU68_CASE8
+#undef EMU68_CASE
+      default: __builtin_unreachable();  // see decodes_to_listed_cases
+    }
+  }
+  leave(c);
+  *budget = 0;
+  return false;
+stopped:
+  leave(c);
+  *budget = n;
+  return true;
+}
+
+#undef CORE_FLATTEN
+#undef CORE_INLINE
 
 }  // namespace
 
-static inline void step(emu68_t* emu) {
-  const uint32_t op = fetch16(emu);
-  TABLE[((op >> 12) << 6) | ((op >> 3) & 63)](emu, int((op >> 9) & 7), int(op & 7));
-}
-
 void EMU68_step(emu68_t* emu) {
-  if (emu->reg.mem) step(emu);
+  uint32_t one = 1;
+  if (emu->reg.mem) execute(emu, &one, 0);
 }
 
 bool emu68_run_to(emu68_t* emu, uint32_t top, uint32_t* budget) {
-  uint32_t n = *budget;  // a local count, so the loop keeps it in a register
-  bool back = false;
-  while (n && !back) {
-    --n;
-    step(emu);
-    back = emu->reg.a[7] >= top;
+  // The loop leaves out the return test after instructions that keep A7, so
+  // A7 must start below the top; else the first instruction alone decides.
+  if (emu->reg.a[7] >= top && *budget) {
+    uint32_t one = 1;
+    execute(emu, &one, top);
+    --*budget;
+    if (emu->reg.a[7] >= top) return true;
   }
-  *budget = n;
-  return back;
+  return execute(emu, budget, top);
 }

@@ -2,12 +2,15 @@
 // registers, the rest lands in RAM at 0x1000 (the code) and, repeated, over
 // the exception vectors, so that jumps and exceptions land in the same
 // bytes. A chip with a timer interrupt is plugged so the frame driver's
-// delivery loop runs too. Every run is bounded by the step limit.
+// delivery loop runs too. Every run is bounded by the step limit. Running
+// a routine to its return is checked against stepping it one instruction at
+// a time.
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "sc68/cpu/emu68.h"
+#include "sc68/cpu/mem68.h"
 
 namespace {
 
@@ -42,6 +45,37 @@ uint32_t take32(const uint8_t*& p) {
   return v;
 }
 
+// The interpreter leaves out its return test after instructions that keep
+// A7. Running to `top` must end where stepping and testing after every
+// instruction ends, in the same state; a difference aborts.
+void check_run_to(emu68_t& emu, std::vector<uint8_t>& mem, uint32_t top) {
+  static std::vector<uint8_t> mem_start, mem_run;
+  static emu68_t emu_start, emu_run;
+  uint8_t regs_start[sizeof chip_regs], regs_run[sizeof chip_regs];
+  mem_start = mem;
+  memcpy(&emu_start, &emu, sizeof emu);
+  memcpy(regs_start, chip_regs, sizeof chip_regs);
+  uint32_t budget = STEP_LIMIT;
+  const bool back = emu68_run_to(&emu, top, &budget);
+  mem_run = mem;
+  memcpy(&emu_run, &emu, sizeof emu);
+  memcpy(regs_run, chip_regs, sizeof chip_regs);
+
+  mem = mem_start;
+  memcpy(&emu, &emu_start, sizeof emu);
+  memcpy(chip_regs, regs_start, sizeof chip_regs);
+  uint32_t left = STEP_LIMIT;
+  bool stepped_back = false;
+  while (left && !stepped_back) {
+    --left;
+    EMU68_step(&emu);
+    stepped_back = emu.reg.a[7] >= top;
+  }
+  if (back != stepped_back || budget != left || memcmp(&emu, &emu_run, sizeof emu) || mem != mem_run ||
+      memcmp(chip_regs, regs_run, sizeof chip_regs))
+    __builtin_trap();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -70,6 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   EMU68_memput(&emu, CODE_ADDR, code, uint32_t(n));
   for (uint32_t a = 0; a < 0x400; a += uint32_t(n)) EMU68_memput(&emu, a, code, uint32_t(n < 0x400 - a ? n : 0x400 - a));
 
+  // Mostly a routine's frame (A7 just below the top); now and then a start
+  // at or past the top.
+  const uint32_t top = (r.d[1] & 7) == 7 ? (r.d[1] >> 8) & 15 : (r.d[1] & 7) == 6 ? 0x70000 : 0x70004;
+  EMU68_set_registers(&emu, &r);
+  check_run_to(emu, mem, top);
   EMU68_set_registers(&emu, &r);
   EMU68_run(&emu, FRAME_CYCLES);
   EMU68_run(&emu, FRAME_CYCLES);
