@@ -146,6 +146,9 @@ TEST(Sc68Load, DisksAndMessages) {
       {"SNDH text running to the end", [] { bytes f = sndh_file(""); f.resize(16); for (char c : "COMMabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz"s) f.push_back(uint8_t(c)); return f; }(),
        "1 tracks of ???, default 1, hw 1 | ??? by abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz, abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz"
        " d0 1 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames replay sndh_ice data 0+72"},
+      {"the intro", source_file("issue/intro/intro.sc68"),
+       "1 tracks of Kelvarin 30 intro, default 1, hw 4 | Kelvarin 30 intro by Drift, Drift, replay by Ferrox"
+       " d0 0 at 10000 50 Hz hw 4 from 0 for 4294966296 ms 214748314 frames data 0+38042"},
       {"ICE", ice(packed), "1 tracks of Packed, default 1, hw 1 | Packed by ???, ??? d0 0 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames data 0+3000"},
       {"gzip", gzip(packed), "1 tracks of Packed, default 1, hw 1 | Packed by ???, ??? d0 0 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames data 0+3000"},
       {"gzip around ICE", gzip(ice(packed)), "1 tracks of Packed, default 1, hw 1 | Packed by ???, ??? d0 0 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames data 0+3000"},
