@@ -52,11 +52,14 @@ struct Engine : ::testing::Test {
     const uint8_t* m = api->mem + a;
     return uint32_t(m[0]) << 24 | uint32_t(m[1]) << 16 | uint32_t(m[2]) << 8 | m[3];
   }
-  // Status of each call of n frames.
-  std::string statuses(std::initializer_list<int> calls) {
+  // Status of each call of n frames; n = 0 starts track 1 again.
+  std::string statuses(const std::vector<int>& calls) {
     std::vector<uint32_t> buf(4096);
     std::string s;
-    for (int n : calls) s += std::to_string(api68_process(api, buf.data(), n)) + " ";
+    for (int n : calls) {
+      if (!s.empty()) s += ' ';
+      s += std::to_string(n ? api68_process(api, buf.data(), n) : (api68_play(api, 1), start()));
+    }
     return s;
   }
 };
@@ -113,25 +116,6 @@ TEST_F(Engine, RefusesWhatCannotPlay) {
   EXPECT_STREQ(SC68error_peek(), "disk is already loaded");
 }
 
-TEST_F(Engine, ReplayRateSetsTheFrameOrIsRefused) {
-  const struct {
-    uint32_t frq;
-    uint32_t cycles, samples;   // per replay frame; 0: the start is refused
-  } cases[] = {{50, 160256, 883}, {60, 133344, 735}, {200, 40000, 220}, {100000, 0, 0}, {0xFFFFFFFFu, 0, 0}};
-  for (const auto& c : cases) {
-    restart();
-    ASSERT_EQ(load(sc68_builder().empty("MU").num("FQ", c.frq).data(rts_replay()).file()), 0);
-    EXPECT_EQ(start(), c.cycles ? API68_CHANGE : -1) << c.frq;
-    if (c.cycles) {
-      EXPECT_EQ(api->cycles_per_frame, c.cycles);
-      EXPECT_EQ(api->samples_per_frame, c.samples);
-      EXPECT_NE(g_trace.find(" -> cycle/frame :  " + std::to_string(c.cycles) + "\n"), std::string::npos);
-    } else {
-      EXPECT_EQ(SC68error_peek(), "replay frequency " + std::to_string(c.frq) + " Hz too high");
-    }
-  }
-}
-
 TEST_F(Engine, StatusThroughTheTracksToTheEnd) {
   // Paula makes exactly 883 frames per 50 Hz replay frame (the YM's count varies).
   ASSERT_EQ(load(sc68_builder()
@@ -141,11 +125,11 @@ TEST_F(Engine, StatusThroughTheTracksToTheEnd) {
             0);
   EXPECT_EQ(start(), API68_CHANGE);
   // Track 1 ends on its second frame, track 2 starts on the next call and ends on its third.
-  EXPECT_EQ(statuses({883, 883, 883, 883, 883, 883, 883, 883}), "0 16 4 0 0 16 36 -1 ");
+  EXPECT_EQ(statuses({883, 883, 883, 883, 883, 883, 883, 883}), "0 16 4 0 0 16 36 -1");
   // Track 1 again in half frames: the second half comes without emulation, the third call runs
   // the second frame, which ends the track.
   api68_rewind(api);
-  EXPECT_EQ(statuses({400, 400, 400, 883}), "4 2 16 4 ");
+  EXPECT_EQ(statuses({400, 400, 400, 883}), "4 2 16 4");
   EXPECT_EQ(api68_play(api, -1), 2);
   // Without a frame count a track lasts the default time: 180 s at 50 Hz.
   restart();
@@ -188,78 +172,70 @@ TEST_F(Engine, MemorySetUpAndInitRegisters) {
   EXPECT_EQ(api->reg.pc, 0x10008u);
 }
 
-TEST_F(Engine, DataOutsideMemoryFailsTheStart) {
-  ASSERT_EQ(load(sc68_builder().empty("MU").num("AT", 0x7FFF0).data(bytes(64, 0x4E)).file()), 0);
-  uint32_t frame;
-  EXPECT_EQ(api68_process(api, &frame, 1), -1);
-  EXPECT_NE(g_trace.find(" -> Failed music data [07fff0-080030]"), std::string::npos);
-}
-
-TEST_F(Engine, PlayRoutineThatNeverReturnsDropsTheTrack) {
-  api->emu.step_limit = 20000;
-  ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(replay_with_play({0x60, 0xFE})).file()), 0);
-  EXPECT_EQ(start(), API68_CHANGE);
-  EXPECT_EQ(statuses({2000, 2000}), "-1 -1 ");
-  EXPECT_EQ(api68_play(api, -1), 0);
-  // The disk stays: the track can be started again.
-  EXPECT_EQ(api68_play(api, 1), 0);
-  EXPECT_EQ(start(), API68_CHANGE);
-}
-
-TEST_F(Engine, XbtimerHandlerRunsOncePerPeriodOfItsTimer) {
-  const struct {
-    uint16_t timer, control, data;
-    uint32_t per_frame;   // interrupts in the first 160,256-cycle frame
-  } cases[] = {
-      {0, 7, 246, 1},       // 160,156.25 cycles
-      {1, 2, 100, 49},      // 3,255.2 cycles
-      {2, 5, 192, 4},       // 40,000 cycles: 200 Hz
-      {3, 1, 1, 12307},     // 13.02 cycles: 614.4 kHz
-  };
-  for (const auto& c : cases) {
-    restart();
-    ASSERT_EQ(load(xbtimer_tune(c.timer, c.control, c.data, 0)), 0);
-    ASSERT_EQ(start(), API68_CHANGE);
-    ASSERT_EQ(statuses({883}), "0 ") << SC68error_peek();
-    EXPECT_EQ(be32(0x500), c.per_frame) << c.timer;
-  }
-}
-
 TEST_F(Engine, LoopingInterruptHandlerEndsTheFrameAtTheStepBudget) {
   // 614.4 kHz interrupts, each idling 10,000 turns: about 250 million
   // instructions a frame if nothing stopped them.
   ASSERT_EQ(load(xbtimer_tune(3, 1, 1, 10000)), 0);
   ASSERT_EQ(start(), API68_CHANGE);
-  EXPECT_EQ(statuses({883}), "-1 ");
+  EXPECT_EQ(statuses({883}), "-1");
   EXPECT_EQ(api->emu.steps, EMU68_STEP_LIMIT);
   EXPECT_EQ(std::string(SC68error_peek()).rfind("track #1 : play routine failed (EMU68_run : MFP-68901 interrupts never end", 0), 0u)
       << SC68error_peek();
   // The track is dropped: nothing more is emulated.
-  EXPECT_EQ(statuses({883}), "-1 ");
+  EXPECT_EQ(statuses({883}), "-1");
   EXPECT_EQ(api->emu.steps, EMU68_STEP_LIMIT);
 }
 
-TEST_F(Engine, ReplayWaitingOnTheBeamCounterEnds) {
-  // play: moveq #4,d1 / 2: move.s ADDR,d0 / 1: cmp.s ADDR,d0 / beq.s 1b / dbf d1,2b / rts
+// Starts the track and makes calls of n frames: the start's status and frame size, each call's
+// status, the long at $500 (the test replays count there) and the newest message.
+TEST_F(Engine, TracksRunAsPinned) {
+  auto beam_wait = [](uint16_t move, uint16_t cmp, uint16_t addr) {
+    // play: moveq #4,d1 / 2: move.s ADDR,d0 / 1: cmp.s ADDR,d0 / beq.s 1b / dbf d1,2b / rts
+    bytes play = {0x72, 0x04, uint8_t(move >> 8), uint8_t(move), 0x00, 0xDF, uint8_t(addr >> 8), uint8_t(addr),
+                  uint8_t(cmp >> 8), uint8_t(cmp), 0x00, 0xDF, uint8_t(addr >> 8), uint8_t(addr), 0x67, 0xF8, 0x51, 0xC9, 0xFF, 0xF0, 0x4E, 0x75};
+    return sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(replay_with_play(play)).file();
+  };
+  auto at_rate = [](uint32_t frq) { return sc68_builder().empty("MU").num("FQ", frq).data(rts_replay()).file(); };
   const struct {
-    const char* form;
-    uint16_t move, cmp, addr;
+    const char* what;
+    bytes tune;
+    uint32_t step_limit;   // 0: the engine's own
+    std::vector<int> calls;
+    std::string run;
   } cases[] = {
-      {"byte 6", 0x1039, 0xB039, 0xF006},
-      {"byte 7", 0x1039, 0xB039, 0xF007},
-      {"word", 0x3039, 0xB079, 0xF006},
-      {"long from 4", 0x2039, 0xB0B9, 0xF004},
+      {"50 Hz", at_rate(50), 0, {}, "4 160256/883 | @500 0"},
+      {"60 Hz", at_rate(60), 0, {}, "4 133344/735 | @500 0"},
+      {"200 Hz", at_rate(200), 0, {}, "4 40000/220 | @500 0"},
+      {"rate too high", at_rate(100000), 0, {}, "-1 | @500 0 | replay frequency 100000 Hz too high"},
+      {"rate overflowing the frame count", at_rate(0xFFFFFFFFu), 0, {}, "-1 | @500 0 | replay frequency 4294967295 Hz too high"},
+      {"data past the end of memory", sc68_builder().empty("MU").num("AT", 0x7FFF0).data(bytes(64, 0x4E)).file(), 0, {},
+       "-1 | @500 0 | 68K memory overflow :($7FFF0-$80030)"},
+      // A play routine that never returns drops the track, not the disk: the track can start again.
+      {"play: bra.s *", sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(replay_with_play({0x60, 0xFE})).file(), 20000, {2000, 2000, 0},
+       "4 160256/883 | -1 -1 4 | @500 0 | track #1 : play routine failed (EMU68_run : routine at 008008 did not return (pc:008008))"},
+      // Xbtimer handlers count their runs in the first 160,256-cycle frame.
+      {"timer A every 160,156.25 cycles", xbtimer_tune(0, 7, 246, 0), 0, {883}, "4 160256/883 | 0 | @500 1"},
+      {"timer B every 3,255.2 cycles", xbtimer_tune(1, 2, 100, 0), 0, {883}, "4 160256/883 | 0 | @500 49"},
+      {"timer C at 200 Hz", xbtimer_tune(2, 5, 192, 0), 0, {883}, "4 160256/883 | 0 | @500 4"},
+      {"timer D at 614.4 kHz", xbtimer_tune(3, 1, 1, 0), 0, {883}, "4 160256/883 | 0 | @500 12307"},
+      // A replay waiting for the beam counter to move: a wait that never ends fails at once.
+      {"beam: byte 6", beam_wait(0x1039, 0xB039, 0xF006), 100000, {883, 883, 883}, "4 160256/883 | 0 0 0 | @500 0"},
+      {"beam: byte 7", beam_wait(0x1039, 0xB039, 0xF007), 100000, {883, 883, 883}, "4 160256/883 | 0 0 0 | @500 0"},
+      {"beam: word", beam_wait(0x3039, 0xB079, 0xF006), 100000, {883, 883, 883}, "4 160256/883 | 0 0 0 | @500 0"},
+      {"beam: long from 4", beam_wait(0x2039, 0xB0B9, 0xF004), 100000, {883, 883, 883}, "4 160256/883 | 0 0 0 | @500 0"},
   };
   for (const auto& c : cases) {
     restart();
-    api->emu.step_limit = 100000;   // a wait that never ends fails at once
-    auto hi = [](uint16_t w) { return uint8_t(w >> 8); };
-    auto lo = [](uint16_t w) { return uint8_t(w); };
-    bytes play = {0x72, 0x04, hi(c.move), lo(c.move), 0x00, 0xDF, hi(c.addr), lo(c.addr),
-                  hi(c.cmp), lo(c.cmp), 0x00, 0xDF, hi(c.addr), lo(c.addr), 0x67, 0xF8, 0x51, 0xC9, 0xFF, 0xF0, 0x4E, 0x75};
-    ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(replay_with_play(play)).file()), 0);
-    ASSERT_EQ(start(), API68_CHANGE);
-    EXPECT_EQ(statuses({883, 883, 883}), "0 0 0 ") << c.form;
+    if (c.step_limit) api->emu.step_limit = c.step_limit;
+    ASSERT_EQ(load(c.tune), 0) << c.what;
+    int status = start();
+    char frame[32] = "";
+    if (status > 0) std::snprintf(frame, sizeof frame, " %u/%u", api->cycles_per_frame, api->samples_per_frame);
+    std::string run = std::to_string(status) + frame;
+    if (!c.calls.empty()) (run += " | ") += statuses(c.calls);
+    (run += " | @500 ") += std::to_string(be32(0x500));
+    if (SC68error_peek()) (run += " | ") += SC68error_peek();
+    EXPECT_EQ(run, c.run) << c.what;
   }
 }
 

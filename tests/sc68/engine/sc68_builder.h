@@ -46,7 +46,8 @@ inline bytes rts_replay() { return {0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x75, 0x4E, 0x
 
 // init and stop return at once; play is the given code.
 inline bytes replay_with_play(const bytes& play) {
-  bytes code = {0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x75, 0x4E, 0x71};
+  bytes code = rts_replay();
+  code.resize(8);
   code.insert(code.end(), play.begin(), play.end());
   return code;
 }
