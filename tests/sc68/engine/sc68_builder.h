@@ -70,10 +70,9 @@ inline bytes source_file(const std::string& rel) {
 inline void* test_alloc(unsigned n) { return std::malloc(n); }
 inline void test_free(void* p) { std::free(p); }
 
-inline api68_t* start_engine(debugmsg68_t debug = nullptr) {
+inline api68_t* start_engine() {
   api68_init_t init{};
   init.alloc = test_alloc;
   init.free = test_free;
-  init.debug = debug;
   return api68_init(&init);
 }
