@@ -3,6 +3,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -47,6 +48,7 @@ struct Paths : ::testing::Test {
   void SetUp() override {
     fs::remove_all(root);
     fs::create_directories(root / "user" / "Replay");
+    fs::create_directories(root / "share" / "Sample");
     fs::create_directories(root / "share" / "Replay");
     unsetenv("SC68_DATA");
     unsetenv("SC68_HOME");
@@ -95,58 +97,52 @@ TEST(Config, KeysValuesAndClamping) {
   EXPECT_EQ(SC68config_find("force_track2"), -1);
 }
 
-TEST_F(Paths, ConfigRoundTripThroughUserPath) {
+// The save goes to a new file of its own that replaces the old one whole: a link planted where
+// it writes is replaced, not written through, and a short write leaves the old file.
+TEST_F(Paths, SaveReplacesTheFileWholeOrNotAtAll) {
   SC68rsc_set_user((root / "user").c_str());
-  SC68rsc_set_share((root / "share").c_str());
   config68 c = defaults;
   c.value[CONFIG68_AMIGA_BLEND] = 1000;
   c.value[CONFIG68_DEFAULT_TIME] = 240;
   c.value[CONFIG68_TOTAL_TIME] = 77;
-  ASSERT_EQ(SC68config_save(&c), 0);
-  std::string text = slurp(root / "user" / "config.txt");
-  EXPECT_EQ(text.rfind(kHeader, 0), 0u);
-  EXPECT_NE(text.find("amiga_blend   =    1000   [       0..   65536] (20480) left/right voices blending factor for Amiga\n"),
-            std::string::npos);
-  EXPECT_EQ(entries(root / "user"), (std::set<std::string>{"Replay", "config.txt"}));
-  config68 back;
-  ASSERT_EQ(SC68config_load(&back), 0);
-  for (int i = 0; i < CONFIG68_COUNT; ++i) EXPECT_EQ(back.value[i], c.value[i]) << SC68config_table[i].name;
-}
-
-TEST_F(Paths, ShortWriteKeepsTheOldFile) {
-  SC68rsc_set_user((root / "user").c_str());
-  put(root / "user" / "config.txt", "force_track=7\n");
-  // A file size limit below the comment block: the save comes up short.
-  rlimit old_limit;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
-  void (*old_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = old_limit;
-  small.rlim_cur = 100;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  int result = SC68config_save(&defaults);
-  setrlimit(RLIMIT_FSIZE, &old_limit);
-  std::signal(SIGXFSZ, old_handler);
-  EXPECT_EQ(result, -1);
-  EXPECT_EQ(slurp(root / "user" / "config.txt"), "force_track=7\n");
-  EXPECT_EQ(entries(root / "user"), (std::set<std::string>{"Replay", "config.txt"})) << "the new file is removed";
-}
-
-TEST_F(Paths, SaveWritesNoPlantedLink) {
-  // A link at the old fixed temporary name, or at the file itself, must not
-  // carry the save into the file it points at.
-  for (const char* planted : {"config.txt.tmp", "config.txt"}) {
-    SCOPED_TRACE(planted);
+  const struct {
+    const char* planted;   // a link to the victim file
+    rlim_t size_limit;     // 100: below the comment block
+    int result;
+  } cases[] = {{nullptr, RLIM_INFINITY, 0}, {"config.txt.tmp", RLIM_INFINITY, 0}, {"config.txt", RLIM_INFINITY, 0}, {nullptr, 100, -1}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.planted ? k.planted : std::to_string(k.size_limit));
     fs::remove_all(root / "user");
     fs::create_directories(root / "user");
+    put(root / "user" / "config.txt", "force_track=7\n");
     put(root / "victim", "precious\n");
-    fs::create_symlink(root / "victim", root / "user" / planted);
-    SC68rsc_set_user((root / "user").c_str());
-    ASSERT_EQ(SC68config_save(&defaults), 0);
+    if (k.planted) fs::remove(root / "user" / k.planted), fs::create_symlink(root / "victim", root / "user" / k.planted);
+    rlimit old_limit, limit;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    void (*old_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    limit = old_limit;
+    limit.rlim_cur = std::min(k.size_limit, old_limit.rlim_cur);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    int result = SC68config_save(&c);
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_EQ(result, k.result);
     EXPECT_EQ(slurp(root / "victim"), "precious\n");
+    std::set<std::string> files{"config.txt"};
+    if (k.planted) files.insert(k.planted);
+    EXPECT_EQ(entries(root / "user"), files);
+    std::string text = slurp(root / "user" / "config.txt");
+    if (k.result) {
+      EXPECT_EQ(text, "force_track=7\n");
+      continue;
+    }
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(root / "user" / "config.txt")));
-    EXPECT_EQ(slurp(root / "user" / "config.txt").rfind(kHeader, 0), 0u);
-    std::set<std::string> want{"config.txt", planted};
-    EXPECT_EQ(entries(root / "user"), want);
+    EXPECT_EQ(text.rfind(kHeader, 0), 0u);
+    EXPECT_NE(text.find("amiga_blend   =    1000   [       0..   65536] (20480) left/right voices blending factor for Amiga\n"),
+              std::string::npos);
+    config68 back;
+    ASSERT_EQ(SC68config_load(&back), 0);
+    for (int i = 0; i < CONFIG68_COUNT; ++i) EXPECT_EQ(back.value[i], c.value[i]) << SC68config_table[i].name;
   }
 }
 
@@ -162,7 +158,6 @@ TEST_F(Paths, EndlessConfigFileStopsAtItsSizeLimit) {
 TEST_F(Paths, ResourcesFromTheUserPathThenTheSharedOneThenBuiltIn) {
   SC68rsc_set_user((root / "user").c_str());
   SC68rsc_set_share((root / "share").c_str());
-  fs::create_directories(root / "share" / "Sample");
   put(root / "evil.bin", "outside");
   put(root / "share" / "Sample" / "Kick", "sample");
   const struct {
