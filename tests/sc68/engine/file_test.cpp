@@ -20,20 +20,37 @@ std::string errors() {
   return std::regex_replace(all, std::regex("mem://[0-9a-fx:]+"), "mem");
 }
 
-// The loaded disk (its header, then musics 1 to 3 and the last), or the load's messages, oldest first.
+// The loaded disk, or the load's messages, oldest first. A disk shows its header and musics 1 to
+// 3 and the last; of these only the data and what differs from the defaults: 50 Hz on the YM
+// from $8000, "???" for unknown texts, 0 for the rest.
 std::string describe(disk68* d) {
   if (!d) return errors();
-  char line[512];
-  std::snprintf(line, sizeof line, "%d tracks of %s, default %d, hw %u", d->nb_six, d->name, d->default_six + 1,
-                d->hwflags);
-  std::string s = line;
+  std::string s = std::to_string(d->nb_six) + " tracks";
+  auto add = [&s](bool shown, const std::string& field) {
+    if (shown) s += field;
+  };
+  auto text = [](const char* t) { return std::string(t ? t : "(null)"); };
+  add(text(d->name) != "???", " of " + text(d->name));
+  add(d->default_six, ", default " + std::to_string(d->default_six + 1));
+  add(d->hwflags != SC68_YM, ", hw " + std::to_string(d->hwflags));
   for (int i = 0; i < d->nb_six; ++i) {
     if (i >= 3 && i != d->nb_six - 1) continue;
     const music68& m = d->mus[i];
-    std::snprintf(line, sizeof line, " | %s by %s, %s d0 %d at %x %u Hz hw %u from %u for %u ms %u frames%s%s data %ld+%u",
-                  m.name, m.author, m.composer, m.d0, m.a0, m.frq, m.hwflags, m.start_ms, m.time_ms, m.frames,
-                  m.replay ? " replay " : "", m.replay ? m.replay : "", long(m.data - d->mus[0].data), m.datasz);
-    s += line;
+    s += " |";
+    add(text(m.name) != "???", " name " + text(m.name) + ",");
+    add(text(m.author) != "???", " author " + text(m.author) + ",");
+    add(text(m.composer) != "???", " composer " + text(m.composer) + ",");
+    add(m.d0, " d0 " + std::to_string(m.d0) + ",");
+    char at[16];
+    std::snprintf(at, sizeof at, " at %x,", m.a0);
+    add(m.a0 != 0x8000, at);
+    add(m.frq != 50, " " + std::to_string(m.frq) + " Hz,");
+    add(m.hwflags != SC68_YM, " hw " + std::to_string(m.hwflags) + ",");
+    add(m.start_ms, " from " + std::to_string(m.start_ms) + ",");
+    add(m.time_ms, " " + std::to_string(m.time_ms) + " ms,");
+    add(m.frames, " " + std::to_string(m.frames) + " frames,");
+    add(m.replay, " replay " + text(m.replay) + ",");
+    s += " data " + std::to_string(m.data - d->mus[0].data) + "+" + std::to_string(m.datasz);
   }
   return s;
 }
@@ -86,7 +103,6 @@ TEST(Sc68Load, DisksAndMessages) {
   using namespace std::string_literals;
   const std::string bad = "SC68file_load(mem) : Failed ";
   const std::string no_id = "Not SC68 file : Missing ID / " + bad + "(read header)";
-  const std::string one = "1 tracks of ???, default 1, hw 1 | ??? by ???, ??? d0 0 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames data 0+";
   sc68_builder hundred;
   hundred.empty("MU").data(rts_replay());
   for (int i = 1; i < 99; ++i) hundred.empty("MU");
@@ -117,42 +133,35 @@ TEST(Sc68Load, DisksAndMessages) {
       {"number before the first music", sc68_builder().num("FQ", 50).empty("MU").data(rts_replay()).file(), bad + "(FQ)"},
       {"two-byte number", sc68_builder().empty("MU").raw("FQ", two, 2).data(rts_replay()).file(), bad + "(FQ)"},
       {"text without its zero", sc68_builder().raw("FN", "abc", 3).empty("MU").data(rts_replay()).file(), bad + "(FN)"},
-      {"minimal", minimal, one + "10"},
+      {"minimal", minimal, "1 tracks | data 0+10"},
       {"times, names and data passed on",
        sc68_builder().text("FN", "Disk").num("DF", 7)
            .empty("MU").text("AN", "Halcyon").num("TI", 0xFFFFFFFFu).data(rts_replay())
            .empty("MU").text("MN", "Second").num("FR", 120).num("FQ", 60).num("TY", SC68_YM | SC68_STE).num("AT", 0x10000).num("D0", 3)
            .empty("MU").text("CN", "Drift").file(),
-       "3 tracks of Disk, default 1, hw 3"
-       " | Disk by Halcyon, Halcyon d0 0 at 8000 50 Hz hw 1 from 0 for 4294966296 ms 214748314 frames data 0+10"
-       " | Second by Halcyon, Halcyon d0 3 at 10000 60 Hz hw 3 from 4294966296 for 2000 ms 120 frames data 0+10"
-       " | Second by Halcyon, Drift d0 0 at 8000 50 Hz hw 1 from 1000 for 0 ms 0 frames data 0+10"},
+       "3 tracks of Disk, hw 3 | name Disk, author Halcyon, composer Halcyon, 4294966296 ms, 214748314 frames, data 0+10"
+       " | name Second, author Halcyon, composer Halcyon, d0 3, at 10000, 60 Hz, hw 3, from 4294966296, 2000 ms, 120 frames, data 0+10"
+       " | name Second, author Halcyon, composer Drift, from 1000, data 0+10"},
       {"the 99th music ends the walk", hundred.file(false),
-       "99 tracks of ???, default 1, hw 1 | ??? by ???, ??? d0 0 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames data 0+10"
-       " | ??? by ???, ??? d0 0 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames data 0+10"
-       " | ??? by ???, ??? d0 0 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames data 0+10"
-       " | ??? by ???, ??? d0 0 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames data 0+10"},
+       "99 tracks | data 0+10 | data 0+10 | data 0+10 | data 0+10"},
       {"SNDH tags", sndh_file("COMMLumen\0TITLChip\0##04TC200\0!V50**AB"s),
-       "4 tracks of Chip, default 1, hw 1 | Chip by Lumen, Lumen d0 1 at 8000 200 Hz hw 1 from 0 for 0 ms 0 frames replay sndh_ice data 0+64"
-       " | Chip by Lumen, Lumen d0 2 at 8000 200 Hz hw 1 from 0 for 0 ms 0 frames data 0+64"
-       " | Chip by Lumen, Lumen d0 3 at 8000 200 Hz hw 1 from 0 for 0 ms 0 frames data 0+64"
-       " | Chip by Lumen, Lumen d0 4 at 8000 200 Hz hw 1 from 0 for 0 ms 0 frames data 0+64"},
+       "4 tracks of Chip | name Chip, author Lumen, composer Lumen, d0 1, 200 Hz, replay sndh_ice, data 0+64"
+       " | name Chip, author Lumen, composer Lumen, d0 2, 200 Hz, data 0+64 | name Chip, author Lumen, composer Lumen, d0 3, 200 Hz, data 0+64"
+       " | name Chip, author Lumen, composer Lumen, d0 4, 200 Hz, data 0+64"},
       {"SNDH TIME and FRMS",
        sndh_file("##04TC50\0TIME\0\x1E\0\0\x01\x2C\0\0FRMS\0\0\0\0\0\0\0\x64\0\0\0\0\0\0\x01\x90"s),
-       "4 tracks of ???, default 1, hw 1 | ??? by ???, ??? d0 1 at 8000 50 Hz hw 1 from 0 for 30000 ms 1500 frames replay sndh_ice data 0+65"
-       " | ??? by ???, ??? d0 2 at 8000 50 Hz hw 1 from 30000 for 2000 ms 100 frames data 0+65"
-       " | ??? by ???, ??? d0 3 at 8000 50 Hz hw 1 from 32000 for 300000 ms 15000 frames data 0+65"
-       " | ??? by ???, ??? d0 4 at 8000 50 Hz hw 1 from 332000 for 8000 ms 400 frames data 0+65"},
+       "4 tracks | d0 1, 30000 ms, 1500 frames, replay sndh_ice, data 0+65 | d0 2, from 30000, 2000 ms, 100 frames, data 0+65"
+       " | d0 3, from 32000, 300000 ms, 15000 frames, data 0+65 | d0 4, from 332000, 8000 ms, 400 frames, data 0+65"},
       {"SNDH text running to the end", [] { bytes f = sndh_file(""); f.resize(16); for (char c : "COMMabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz"s) f.push_back(uint8_t(c)); return f; }(),
-       "1 tracks of ???, default 1, hw 1 | ??? by abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz, abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz"
-       " d0 1 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames replay sndh_ice data 0+72"},
+       "1 tracks | author abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz,"
+       " composer abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz, d0 1, replay sndh_ice, data 0+72"},
       {"the intro", source_file("issue/intro/intro.sc68"),
-       "1 tracks of Kelvarin 30 intro, default 1, hw 4 | Kelvarin 30 intro by Drift, Drift, replay by Ferrox"
-       " d0 0 at 10000 50 Hz hw 4 from 0 for 4294966296 ms 214748314 frames data 0+38042"},
-      {"ICE", ice(packed), "1 tracks of Packed, default 1, hw 1 | Packed by ???, ??? d0 0 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames data 0+3000"},
-      {"gzip", gzip(packed), "1 tracks of Packed, default 1, hw 1 | Packed by ???, ??? d0 0 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames data 0+3000"},
-      {"gzip around ICE", gzip(ice(packed)), "1 tracks of Packed, default 1, hw 1 | Packed by ???, ??? d0 0 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames data 0+3000"},
-      {"four packings deep", gzip(minimal, 4), one + "10"},
+       "1 tracks of Kelvarin 30 intro, hw 4 | name Kelvarin 30 intro, author Drift, composer Drift, replay by Ferrox,"
+       " at 10000, hw 4, 4294966296 ms, 214748314 frames, data 0+38042"},
+      {"ICE", ice(packed), "1 tracks of Packed | name Packed, data 0+3000"},
+      {"gzip", gzip(packed), "1 tracks of Packed | name Packed, data 0+3000"},
+      {"gzip around ICE", gzip(ice(packed)), "1 tracks of Packed | name Packed, data 0+3000"},
+      {"four packings deep", gzip(minimal, 4), "1 tracks | data 0+10"},
       {"five packings deep", gzip(minimal, 5), bad + "(too many nested packings)" + [&] { std::string s; for (int i = 0; i < 5; ++i) s += " / " + bad + "(depacked data)"; return s; }()},
       {"gzip cut in half", [&] { bytes z = gzip(sc68_builder().empty("MU").data(long_data).file()); z.resize(z.size() / 2); return z; }(), "gzip_load(mem) : corrupted data / " + bad + "(read header)"},
       {"17 MB of zeros in gzip", gzip(bytes(17u << 20, 0)), "gzip_load(mem) : unpacked data too large / " + bad + "(read header)"},
@@ -169,7 +178,7 @@ TEST(Sc68Load, GzipFile) {
   std::fwrite(z.data(), 1, z.size(), out);
   std::fclose(out);
   disk68* d = SC68file_load_file(path);
-  EXPECT_EQ(describe(d), "1 tracks of ???, default 1, hw 1 | ??? by ???, ??? d0 0 at 8000 50 Hz hw 1 from 0 for 0 ms 0 frames data 0+10");
+  EXPECT_EQ(describe(d), "1 tracks | data 0+10");
   SC68file_free(d);
   std::remove(path);
 }
@@ -195,10 +204,13 @@ TEST(Sc68Load, SndhTagsAsWrittenGiveTracksAndRate) {
   };
   for (const auto& c : cases) {
     bytes f = sndh_file(c.tags);
-    std::string want = std::to_string(c.tracks) + " tracks of ???, default 1, hw 1";
-    for (int i = 1; i <= c.tracks; ++i)
-      want += " | ??? by ???, ??? d0 " + std::to_string(i) + " at 8000 " + std::to_string(c.frq) +
-              " Hz hw 1 from 0 for 0 ms 0 frames" + (i == 1 ? " replay sndh_ice" : "") + " data 0+" + std::to_string(f.size());
+    std::string want = std::to_string(c.tracks) + " tracks";
+    char rate[16] = "", music[64];
+    if (c.frq != 50) std::snprintf(rate, sizeof rate, " %u Hz,", c.frq);
+    for (int i = 1; i <= c.tracks; ++i) {
+      std::snprintf(music, sizeof music, " | d0 %d,%s%s data 0+%zu", i, rate, i == 1 ? " replay sndh_ice," : "", f.size());
+      want += music;
+    }
     EXPECT_EQ(load(f), want) << c.tags;
   }
 }
