@@ -83,6 +83,12 @@ bytes gzip(const bytes& in, int times = 1) {
 
 bytes ice(const bytes& in) { return ice_pack(in.data(), in.size()); }
 
+bytes cat(std::initializer_list<bytes> parts) {
+  bytes all;
+  for (const bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
 bytes with(bytes b, size_t at, std::initializer_list<uint8_t> v) {
   std::copy(v.begin(), v.end(), b.begin() + long(at));
   return b;
@@ -108,10 +114,7 @@ TEST(Sc68Load, DisksAndMessages) {
   for (int i = 1; i < 99; ++i) hundred.empty("MU");
   hundred.empty("MU").num("FQ", 1234).text("FN", "after");   // past the 99th music: never read
   bytes packed = sc68_builder().text("FN", "Packed").empty("MU").data(bytes(3000, 0x4E)).file();
-  bytes long_data(4000);
-  for (size_t i = 0; i < long_data.size(); ++i) long_data[i] = uint8_t(i * 7919 >> 3);
-  bytes stray_end = sc68_builder().empty("MU").data(rts_replay()).file(false);
-  stray_end.push_back('Z');
+  bytes stray_end = cat({sc68_builder().empty("MU").data(rts_replay()).file(false), {'Z'}});
   ++stray_end[60];
   uint8_t two[2] = {1, 2};
   const struct {
@@ -163,8 +166,11 @@ TEST(Sc68Load, DisksAndMessages) {
       {"gzip around ICE", gzip(ice(packed)), "1 tracks of Packed | name Packed, data 0+3000"},
       {"four packings deep", gzip(minimal, 4), "1 tracks | data 0+10"},
       {"five packings deep", gzip(minimal, 5), bad + "(too many nested packings)" + [&] { std::string s; for (int i = 0; i < 5; ++i) s += " / " + bad + "(depacked data)"; return s; }()},
-      {"gzip cut in half", [&] { bytes z = gzip(sc68_builder().empty("MU").data(long_data).file()); z.resize(z.size() / 2); return z; }(), "gzip_load(mem) : corrupted data / " + bad + "(read header)"},
+      {"gzip cut in half", [&] { bytes z = gzip(sc68_builder().empty("MU").data(noise(4000, 1)).file()); z.resize(z.size() / 2); return z; }(), "gzip_load(mem) : corrupted data / " + bad + "(read header)"},
       {"17 MB of zeros in gzip", gzip(bytes(17u << 20, 0)), "gzip_load(mem) : unpacked data too large / " + bad + "(read header)"},
+      {"ICE packed size below its header", with(ice(minimal), 4, {0, 0, 0, 4}), "ice_load(mem) : not ICE! / " + bad + "(read header)"},
+      {"ICE cut short", [] { bytes p = ice(minimal); p.pop_back(); return p; }(), "ice_load(mem) : read failed / " + bad + "(read header)"},
+      {"ICE packed size past the end", with(ice(minimal), 4, {0x7F}), "ice_load(mem) : read failed / " + bad + "(read header)"},
       {"ICE claiming more than 16 MB", with(ice(minimal), 8, {0x02}), "ice_load(mem) : alloc output buffer failed / " + bad + "(read header)"},
   };
   for (const auto& c : cases) EXPECT_EQ(load(c.file), c.disk) << c.what;
@@ -215,44 +221,25 @@ TEST(Sc68Load, SndhTagsAsWrittenGiveTracksAndRate) {
   }
 }
 
+// Literal runs of every length class (1, 2-4, 5-7, 8-14, 15-269, 270+ bytes), matches of every
+// length and offset class, and the bitplane pass over part or all of the data come back whole.
 TEST(IceDepack, RoundTripsEveryRunMatchAndPlaneForm) {
-  struct Case {
-    bytes data;
-    ice_pack_options opt;
-  };
-  std::vector<Case> cases;
-  // Literal runs of 1, 2-4, 5-7, 8-14, 15-269 and 270+ bytes, separated by repeats.
-  for (size_t run : {1u, 3u, 6u, 11u, 200u, 5000u}) {
+  std::vector<std::pair<bytes, ice_pack_options>> cases = {{bytes(5000, 0), {}}, {noise(800, 3), {50, 1033}}, {noise(800, 3), {4000, 1033}}};
+  for (unsigned run : {1u, 3u, 6u, 11u, 200u, 5000u}) {
     bytes all;
-    for (unsigned i = 0; i < 3; ++i) {
-      bytes d = noise(run, unsigned(run) + i);
-      all.insert(all.end(), d.begin(), d.end());
-      all.insert(all.end(), 16, 0x55);
-    }
+    for (unsigned i = 0; i < 3; ++i) all = cat({all, noise(run, run + i), bytes(16, 0x55)});
     cases.push_back({all, {}});
   }
-  // Matches of every length and offset class.
-  for (int len : {2, 3, 5, 9, 40, 1033}) {
-    for (int gap : {0, 20, 200, 600, 3000}) {
-      bytes head = noise(size_t(len), 7), all = head, mid = noise(size_t(gap), 9);
-      all.insert(all.end(), mid.begin(), mid.end());
-      all.insert(all.end(), head.begin(), head.end());
-      cases.push_back({all, {0, len}});
-    }
-  }
-  cases.push_back({bytes(5000, 0), {}});         // runs at distance 1
-  cases.push_back({noise(800, 3), {50, 1033}});  // bitplane pass over part of the data
-  cases.push_back({noise(800, 3), {4000, 1033}});  // the stream's default count, longer than the data
-  for (const Case& c : cases) {
-    bytes packed = ice_pack(c.data.data(), c.data.size(), c.opt);
-    ASSERT_EQ(ice_unpacked_size(packed.data(), packed.size()), int32_t(c.data.size()));
-    bytes out(c.data.size(), 0xEE);
+  for (int len : {2, 3, 5, 9, 40, 1033})
+    for (unsigned gap : {0u, 20u, 200u, 600u, 3000u}) cases.push_back({cat({noise(size_t(len), 7), noise(gap, 9), noise(size_t(len), 7)}), {0, len}});
+  for (const auto& [data, opt] : cases) {
+    bytes packed = ice_pack(data.data(), data.size(), opt), out(data.size(), 0xEE);
+    ASSERT_EQ(ice_unpacked_size(packed.data(), packed.size()), int32_t(data.size()));
     EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, packed.size() - ICE_HEADER_SIZE, out.data(), out.size()), 0);
-    EXPECT_EQ(out, c.data) << c.data.size() << " bytes, " << c.opt.plane_groups << " plane groups";
+    EXPECT_EQ(out, data) << data.size() << " bytes, " << opt.plane_groups << " plane groups";
   }
   // The plane pass really regroups.
-  bytes d = noise(800, 3);
-  EXPECT_NE(ice_pack(d.data(), d.size(), {4000, 1033}), ice_pack(d.data(), d.size()));
+  EXPECT_NE(ice_pack(cases[2].first.data(), 800, cases[2].second), ice_pack(cases[2].first.data(), 800));
 }
 
 TEST(IceDepack, NeverLeavesItsBuffers) {
@@ -270,30 +257,4 @@ TEST(IceDepack, NeverLeavesItsBuffers) {
   bytes out(data.size() * 2);
   EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, packed.size() - ICE_HEADER_SIZE, out.data(), out.size()), -1);
   EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, 1, out.data(), out.size()), -1);
-}
-
-TEST(IceDepack, HeaderMessages) {
-  bytes packed = ice(noise(100, 1));
-  auto load = [](const bytes& b) {
-    SC68error_flush();
-    istream68* is = istream68_mem_create(b.data(), int(b.size()), ISTREAM68_READ);
-    istream68_open(is);
-    int n = 0;
-    void* out = ice_load(is, &n);
-    istream68_destroy(is);
-    std::string e = SC68error_peek() ? SC68error_peek() : "";
-    SC68free(out);
-    return out ? "ok " + std::to_string(n) : e.substr(e.find(" : ") + 3);
-  };
-  const struct {
-    bytes file;
-    const char* result;
-  } cases[] = {
-      {packed, "ok 100"},
-      {bytes(packed.begin(), packed.begin() + 8), "no header"},
-      {with(packed, 0, {'X'}), "not ICE!"},
-      {bytes(packed.begin(), packed.end() - 1), "read failed"},
-      {with(packed, 4, {0x7F}), "read failed"},   // packed size far beyond the stream
-  };
-  for (const auto& c : cases) EXPECT_EQ(load(c.file), c.result);
 }
