@@ -131,6 +131,8 @@ TEST(Sc68Load, DisksAndMessages) {
       {"base size past the end", with(minimal, 61, {0x10}), bad + "(read data)"},
       {"chunk past the end", with(minimal, 76, {0xFF}), bad + "(prematured end of file)"},
       {"no SCEF, a stray byte", stray_end, bad + "(prematured end of file)"},
+      {"no SCEF, seven stray bytes", [] { bytes f = cat({sc68_builder().empty("MU").data(rts_replay()).file(false), {'S', 'C', 'M', 'U', 0, 0, 0}}); f[60] += 7; return f; }(),
+       bad + "(prematured end of file)"},
       {"no music", sc68_builder().text("FN", "x").file(), "No music defined / " + bad + "(validation test)"},
       {"music without data", sc68_builder().empty("MU").file(), "music #0 as no data / " + bad + "(validation test)"},
       {"number before the first music", sc68_builder().num("FQ", 50).empty("MU").data(rts_replay()).file(), bad + "(FQ)"},
@@ -168,6 +170,7 @@ TEST(Sc68Load, DisksAndMessages) {
       {"five packings deep", gzip(minimal, 5), bad + "(too many nested packings)" + [&] { std::string s; for (int i = 0; i < 5; ++i) s += " / " + bad + "(depacked data)"; return s; }()},
       {"gzip cut in half", [&] { bytes z = gzip(sc68_builder().empty("MU").data(noise(4000, 1)).file()); z.resize(z.size() / 2); return z; }(), "gzip_load(mem) : corrupted data / " + bad + "(read header)"},
       {"17 MB of zeros in gzip", gzip(bytes(17u << 20, 0)), "gzip_load(mem) : unpacked data too large / " + bad + "(read header)"},
+      {"ICE around junk", ice(noise(200, 2)), no_id + " / " + bad + "(depacked data)"},
       {"ICE packed size below its header", with(ice(minimal), 4, {0, 0, 0, 4}), "ice_load(mem) : not ICE! / " + bad + "(read header)"},
       {"ICE cut short", [] { bytes p = ice(minimal); p.pop_back(); return p; }(), "ice_load(mem) : read failed / " + bad + "(read header)"},
       {"ICE packed size past the end", with(ice(minimal), 4, {0x7F}), "ice_load(mem) : read failed / " + bad + "(read header)"},
@@ -258,4 +261,5 @@ TEST(IceDepack, NeverLeavesItsBuffers) {
   bytes out(data.size() * 2);
   EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, packed.size() - ICE_HEADER_SIZE, out.data(), out.size()), -1);
   EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, 1, out.data(), out.size()), -1);
+  EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, 0, out.data(), out.size()), -1);
 }
