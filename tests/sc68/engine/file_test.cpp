@@ -114,8 +114,12 @@ TEST(Sc68Load, DisksAndMessages) {
   for (int i = 1; i < 99; ++i) hundred.empty("MU");
   hundred.empty("MU").num("FQ", 1234).text("FN", "after");   // past the 99th music: never read
   bytes packed = sc68_builder().text("FN", "Packed").empty("MU").data(bytes(3000, 0x4E)).file();
-  bytes stray_end = cat({sc68_builder().empty("MU").data(rts_replay()).file(false), {'Z'}});
-  ++stray_end[60];
+  // A file without SCEF whose base chunk takes in bytes after its last chunk.
+  auto stray = [](const bytes& tail) {
+    bytes f = cat({sc68_builder().empty("MU").data(rts_replay()).file(false), tail});
+    f[60] = uint8_t(f[60] + tail.size());
+    return f;
+  };
   uint8_t two[2] = {1, 2};
   const struct {
     const char* what;
@@ -130,9 +134,8 @@ TEST(Sc68Load, DisksAndMessages) {
       {"cut in the base size", bytes(minimal.begin(), minimal.begin() + 62), "Not SC68 file : Weird BASE Chunk size / " + bad + "(read header)"},
       {"base size past the end", with(minimal, 61, {0x10}), bad + "(read data)"},
       {"chunk past the end", with(minimal, 76, {0xFF}), bad + "(prematured end of file)"},
-      {"no SCEF, a stray byte", stray_end, bad + "(prematured end of file)"},
-      {"no SCEF, seven stray bytes", [] { bytes f = cat({sc68_builder().empty("MU").data(rts_replay()).file(false), {'S', 'C', 'M', 'U', 0, 0, 0}}); f[60] += 7; return f; }(),
-       bad + "(prematured end of file)"},
+      {"no SCEF, a stray byte", stray({'Z'}), bad + "(prematured end of file)"},
+      {"SCEF cut short", stray({'S', 'C', 'E', 'F', 0, 0, 0}), bad + "(prematured end of file)"},
       {"no music", sc68_builder().text("FN", "x").file(), "No music defined / " + bad + "(validation test)"},
       {"music without data", sc68_builder().empty("MU").file(), "music #0 as no data / " + bad + "(validation test)"},
       {"number before the first music", sc68_builder().num("FQ", 50).empty("MU").data(rts_replay()).file(), bad + "(FQ)"},
@@ -261,5 +264,5 @@ TEST(IceDepack, NeverLeavesItsBuffers) {
   bytes out(data.size() * 2);
   EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, packed.size() - ICE_HEADER_SIZE, out.data(), out.size()), -1);
   EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, 1, out.data(), out.size()), -1);
-  EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, 0, out.data(), out.size()), -1);
+  EXPECT_EQ(ice_depack(packed.data() + packed.size(), 0, out.data(), data.size()), -1);   // nothing to read back from
 }
