@@ -33,9 +33,10 @@ struct Host : ::testing::Test {
   int start() { return intro_music_start(tune.data(), unsigned(tune.size()), 0); }
 };
 
+// Waits up to a minute: a sanitizer build on a busy machine may take that long to refill.
 template <class F>
 bool wait_for(F done) {
-  for (int i = 0; i < 300 && !done(); ++i) std::this_thread::sleep_for(10ms);
+  for (int i = 0; i < 6000 && !done(); ++i) std::this_thread::sleep_for(10ms);
   return done();
 }
 
