@@ -97,6 +97,16 @@ TEST(Config, KeysValuesAndClamping) {
   EXPECT_EQ(SC68config_find("force_track2"), -1);
 }
 
+// The reader under the configuration parser fills at most the buffer it is given.
+TEST(Config, LineReadStopsAtItsBuffer) {
+  istream68* is = istream68_mem_create("abcdefgh\n", 9, ISTREAM68_READ);
+  istream68_open(is);
+  char buf[8];
+  EXPECT_EQ(istream68_gets(is, buf, 4), 3);
+  EXPECT_STREQ(buf, "abc");
+  istream68_destroy(is);
+}
+
 // The save goes to a new file of its own that replaces the old one whole: a link planted where
 // it writes is replaced, not written through, and a short write leaves the old file.
 TEST_F(Paths, SaveReplacesTheFileWholeOrNotAtAll) {
