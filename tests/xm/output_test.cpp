@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <memory>
 #include <thread>
 
 #include "tests/platform/disk_recording.h"
@@ -11,11 +10,6 @@
 #include "xm/tunes/tunes.h"
 
 namespace {
-
-struct song_deleter {
-    void operator()(xm_song* s) const { xm_free_song(s); }
-};
-using song_ptr = std::unique_ptr<xm_song, song_deleter>;
 
 void wait_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
@@ -25,9 +19,6 @@ TEST(XmOutput, DevicePositionKeepsCountingPastItsWrap) {
     played = xm_widen_position(played, &last, 0x100);
     EXPECT_EQ(played, 0x100000100ull);
     EXPECT_EQ(last, 0x100u);
-    // The cursor block keeps following the ring where 32 bits would jump.
-    uint64_t frames = played / 4;
-    EXPECT_EQ((frames % XM_RING_FRAMES) / XM_BLOCK_FRAMES, ((0x100000100ull / 4) % 88400) / 884);
 }
 
 TEST(XmOutput, PlayNeedsASongAndItsSource) {
@@ -82,8 +73,8 @@ TEST(XmOutput, AStarvedMixerIsHeardAsSilenceNeverAsStaleOrHalfWrittenBlocks) {
     std::vector<uint8_t> module = busy_module(4, 3).bytes();
     std::vector<uint32_t> expected;  // the song without a device, 10 s
     {
-        song_ptr s(load_xm_bytes(module));
-        ASSERT_TRUE(s && xm_render_start(s.get()));
+        song_ptr s = start_song(module);
+        ASSERT_TRUE(s);
         std::vector<uint32_t> block(XM_BLOCK_FRAMES);
         for (int b = 0; b < 5 * XM_BLOCK_COUNT; ++b) {
             std::memcpy(block.data(), xm_render_block(), block.size() * 4);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,6 @@ struct xm_build {
     std::vector<uint8_t> orders = {0};
     std::vector<xm_build_pattern> patterns;
     std::vector<xm_build_instrument> instruments;
-    int declared_patterns = -1;  // file pattern count; default = patterns.size()
 
     xm_build_pattern& pattern(int rows = 64) {
         patterns.push_back({rows, std::vector<uint8_t>(static_cast<size_t>(rows) * channels * 5, 0), false});
@@ -88,7 +88,7 @@ struct xm_build {
         u16(song_length);
         u16(restart);
         u16(channels);
-        u16(declared_patterns >= 0 ? declared_patterns : static_cast<int>(patterns.size()));
+        u16(static_cast<unsigned>(patterns.size()));
         u16(static_cast<unsigned>(instruments.size()));
         u16(flags);
         u16(tempo);
@@ -187,10 +187,22 @@ inline xm_build_sample square_sample(size_t n, bool looped, bool sixteen = false
     return s;
 }
 
-inline xm_song* load_xm_bytes(const std::vector<uint8_t>& bytes) {
+inline xm_song* load_xm_bytes(const std::vector<uint8_t>& bytes, xm_sample_load_fn hook = nullptr) {
     mem_source = {bytes.data(), static_cast<uint32_t>(bytes.size())};
     xm_set_file_callbacks(mem_open, mem_close, mem_read, mem_seek, mem_tell);
-    return xm_load_song(nullptr, nullptr);
+    return xm_load_song(nullptr, hook);
+}
+
+struct xm_song_deleter {
+    void operator()(xm_song* s) const { xm_free_song(s); }
+};
+using song_ptr = std::unique_ptr<xm_song, xm_song_deleter>;
+
+// Loads the module and, when it loads, prepares it for rendering without a device.
+inline song_ptr start_song(const std::vector<uint8_t>& bytes) {
+    song_ptr s(load_xm_bytes(bytes));
+    if (s && !xm_render_start(s.get())) s.reset();
+    return s;
 }
 
 // A busy module: every channel plays notes with volume slides, vibrato and
