@@ -86,17 +86,11 @@ void parse(Cursor& c, Module& m) {
         if (count > 16) throw std::runtime_error("more than 16 samples");
         if (count > 0 || ins.header_size >= 33) ins.sample_header_size = c.u32();
         if (count > 0) {
-            for (int k = 0; k < 96; ++k) ins.key_map.push_back(c.u8());
-            c.skip(96);
-            ins.volume_points = c.u8();
-            ins.panning_points = c.u8();
-            c.skip(6);
+            c.skip(96 + 48 + 48 + 8);  // key map, both envelopes, their point counts and markers
             ins.volume_type = c.u8();
             ins.panning_type = c.u8();
             c.skip(2);
             ins.vibrato_depth = c.u8();
-            c.skip(1);
-            ins.fadeout = c.u16();
         }
         c.pos = start;
         c.skip(ins.header_size);
@@ -106,8 +100,7 @@ void parse(Cursor& c, Module& m) {
             s.length = c.u32();
             s.loop_start = c.u32();
             s.loop_length = c.u32();
-            s.volume = c.u8();
-            s.finetune = static_cast<int8_t>(c.u8());
+            c.skip(2);  // volume, finetune
             s.type = c.u8();
             s.pan = c.u8();
             s.relative_note = static_cast<int8_t>(c.u8());

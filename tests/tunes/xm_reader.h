@@ -21,19 +21,15 @@ struct Pattern {
 
 struct Sample {
     uint32_t length = 0, loop_start = 0, loop_length = 0;
-    uint8_t volume = 0, type = 0, pan = 0;
-    int8_t finetune = 0, relative_note = 0;
+    uint8_t type = 0, pan = 0;
+    int8_t relative_note = 0;
     std::vector<int8_t> data;  // delta coding removed
 };
 
 struct Instrument {
-    uint32_t header_size = 0;
-    uint32_t sample_header_size = 0;
+    uint32_t header_size = 0, sample_header_size = 0;
     std::string name;
-    std::vector<uint8_t> key_map;
-    uint8_t volume_points = 0, panning_points = 0, volume_type = 0, panning_type = 0;
-    uint8_t vibrato_depth = 0;
-    uint16_t fadeout = 0;
+    uint8_t volume_type = 0, panning_type = 0, vibrato_depth = 0;
     std::vector<Sample> samples;
 };
 
