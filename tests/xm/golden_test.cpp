@@ -27,6 +27,7 @@ const std::string source_dir = KELVARIN_SOURCE_DIR;
 const char kCorpus[] = "tests/fuzz/xm_load/corpus";
 const char kGoldenFile[] = "golden_renders.txt";
 
+// The tunes, then the corpus in name order.
 std::vector<std::string> inputs() {
     std::vector<std::string> corpus;
     for (const auto& entry : std::filesystem::directory_iterator(source_dir + "/" + kCorpus))
@@ -38,15 +39,15 @@ std::vector<std::string> inputs() {
     return names;
 }
 
-std::vector<uint8_t> read_file(const std::string& path) {
+std::string read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // CRC-32 of the module's first 60 s as little-endian PCM, as in a WAV file's
 // data; nothing when the module does not load.
-std::optional<uint32_t> render_checksum(const std::vector<uint8_t>& bytes) {
-    mem_source = {bytes.data(), static_cast<uint32_t>(bytes.size())};
+std::optional<uint32_t> render_checksum(const std::string& bytes) {
+    mem_source = {reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<uint32_t>(bytes.size())};
     xm_set_file_callbacks(mem_open, mem_close, mem_read, mem_seek, mem_tell);
     xm_song* song = xm_load_song(nullptr, nullptr);
     if (!song) return std::nullopt;
@@ -69,10 +70,11 @@ std::optional<uint32_t> render_checksum(const std::vector<uint8_t>& bytes) {
 std::map<std::string, std::string> checksums(const std::string& text) {
     std::map<std::string, std::string> m;
     std::istringstream in(text);
-    std::string name, sum;
-    while (in >> name >> sum) m[name] = sum;
+    for (std::string name, sum; in >> name >> sum;) m[name] = sum;
     return m;
 }
+
+}  // namespace
 
 TEST(XmGolden, RendersMatchTheCommittedChecksums) {
     std::string computed;
@@ -84,15 +86,10 @@ TEST(XmGolden, RendersMatchTheCommittedChecksums) {
         computed += name + " " + sum + "\n";
     }
     std::ofstream(kGoldenFile) << computed;
-
-    std::ifstream in(source_dir + "/tests/xm/" + kGoldenFile);
-    std::string committed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string committed = read_file(source_dir + "/tests/xm/" + kGoldenFile);
     std::map<std::string, std::string> want = checksums(committed), got = checksums(computed);
-    for (const auto& [name, sum] : got)
-        EXPECT_EQ(want.count(name) ? want[name] : "(not listed)", sum) << name;
+    for (const auto& [name, sum] : got) EXPECT_EQ(want.count(name) ? want[name] : "(not listed)", sum) << name;
     for (const auto& [name, sum] : want) EXPECT_TRUE(got.count(name)) << name << " is listed but no longer loads";
     EXPECT_EQ(committed, computed) << "if the change in sound is meant, copy " << kGoldenFile
                                    << " from the test's directory over tests/xm/" << kGoldenFile;
 }
-
-}  // namespace

@@ -264,21 +264,4 @@ TEST(XmLoader, InstrumentsWithoutSamplesAndSampleHook) {
     EXPECT_EQ(smp->data[31], 3 * 256);
 }
 
-TEST(XmLoader, MemorySourceStaysInsideItsData) {
-    const unsigned char data[5] = {1, 2, 3, 4, 5};
-    mem_source = {data, 5};
-    void* f = mem_open("ignored");
-    unsigned char buf[8] = {};
-    mem_seek(f, 3, 0);
-    EXPECT_EQ(mem_read(buf, 8, f), 2u);
-    EXPECT_EQ(buf[0], 4);
-    EXPECT_EQ(mem_tell(f), 5u);
-    mem_seek(f, 10, 1);
-    EXPECT_EQ(mem_tell(f), 5u);
-    mem_seek(f, -2, 2);
-    EXPECT_EQ(mem_tell(f), 3u);
-    EXPECT_EQ(mem_read(buf, 0, f), 0u);
-    mem_close(f);
-}
-
 }  // namespace
