@@ -2,9 +2,6 @@
 
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <random>
 #include <string>
 #include <tuple>
@@ -59,12 +56,6 @@ std::vector<xm_mix_path> vector_paths() {
 bool same_bits(const std::vector<float>& a, const std::vector<float>& b) {
     return a.size() == b.size() && (a.empty() || memcmp(a.data(), b.data(), sizeof(float) * a.size()) == 0);
 }
-
-// Forces a path for the mixer and restores the default afterwards.
-struct forced_path {
-    explicit forced_path(xm_mix_path p) { xm_mixer.mix_path = p; }
-    ~forced_path() { xm_mixer.mix_path = XM_MIX_BEST; }
-};
 
 TEST(XmMixer, OutputIsRoundedAndClamped) {
     const struct {
@@ -124,46 +115,6 @@ TEST(XmMixer, VectorFrameLoopsMatchThePlainOnes) {
             ASSERT_EQ(loops.mix_ramp(sample.data(), got_ramp.data(), m, pos, step, gains.data()),
                       xm_scalar_loops.mix_ramp(sample.data(), want_ramp.data(), m, pos, step, gains.data()));
             ASSERT_TRUE(same_bits(got_ramp, want_ramp));
-        }
-    }
-}
-
-// Whole songs through every path: the same mix values and samples, block by
-// block, as the plain path makes. The 8- and 32-channel modules are those of
-// xm_bench, kept in the fuzz corpus so that their renders are pinned too.
-TEST(XmMixer, EveryPathRendersSongsAsThePlainPath) {
-    const std::string source_dir = KELVARIN_SOURCE_DIR;
-    auto read = [&](const std::string& name) {
-        std::ifstream in(source_dir + "/" + name, std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
-    const char* kCorpus = "tests/fuzz/xm_load/corpus/";
-    ASSERT_EQ(read(kCorpus + std::string("busy8.xm")), busy_module(8, 8).bytes());
-    ASSERT_EQ(read(kCorpus + std::string("busy32.xm")), busy_module(32, 8).bytes());
-    constexpr int kBlocks = 600;  // 12 s
-    for (const std::string name : {"issue/tunes/tune1.xm", "issue/tunes/tune2.xm", "issue/tunes/tune3.xm",
-                                   "issue/tunes/tune4.xm", "tests/fuzz/xm_load/corpus/busy8.xm",
-                                   "tests/fuzz/xm_load/corpus/busy32.xm"}) {
-        std::vector<uint8_t> bytes = read(name);
-        auto render = [&](xm_mix_path p) {
-            forced_path forced(p);
-            song_ptr song = start_song(bytes);
-            EXPECT_TRUE(song) << name;
-            std::vector<float> mix;
-            std::vector<int16_t> pcm;
-            for (int b = 0; song && b < kBlocks; ++b) {
-                const int16_t* block = xm_render_block();
-                const float* values = block - xm_mixer.ring + xm_mixer.mix_buffer;
-                mix.insert(mix.end(), values, values + 2 * XM_BLOCK_FRAMES);
-                pcm.insert(pcm.end(), block, block + 2 * XM_BLOCK_FRAMES);
-            }
-            return std::make_pair(mix, pcm);
-        };
-        auto plain = render(XM_MIX_SCALAR);
-        for (xm_mix_path p : vector_paths()) {
-            auto vector = render(p);
-            EXPECT_TRUE(same_bits(vector.first, plain.first)) << name << ", path " << p;
-            EXPECT_EQ(vector.second, plain.second) << name << ", path " << p;
         }
     }
 }
