@@ -103,6 +103,7 @@ xm_build tune_module(int channels, uint8_t first_note) {
     b.tempo = 31;  // long rows keep the heard row still while the test looks
     b.set(0, 0, 0, first_note, 2);
     b.set(0, 0, channels - 1, 0, 0);
+    b.set(0, 1, 0, first_note, 2);  // what a read past row 0's last channel would find
     return b;
 }
 
