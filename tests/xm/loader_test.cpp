@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 
 #include "tests/xm/xm_builder.h"
 
@@ -27,11 +28,8 @@ TEST(XmLoader, ReadsHeaderPatternsAndCells) {
     b.bpm = 140;
     song_ptr s = load(b);
     ASSERT_TRUE(s);
-    EXPECT_EQ(s->channel_count, 4);
-    EXPECT_EQ(s->song_length, 1);
-    EXPECT_EQ(s->flags, 1);
-    EXPECT_EQ(s->default_tempo, 5);
-    EXPECT_EQ(s->default_bpm, 140);
+    EXPECT_EQ(std::make_tuple(s->channel_count, s->song_length, s->flags, s->default_tempo, s->default_bpm),
+              std::make_tuple(4, 1, 1, 5, 140));
     EXPECT_EQ(s->initial_global_volume, 64);
     EXPECT_EQ(s->tick_routine, &xm_song_tick);
     ASSERT_EQ(s->patterns[0].rows, 4u);
@@ -236,11 +234,9 @@ TEST(XmLoader, SamplesLoopsAndGuardValues) {
     } loops[] = {{XM_LOOP_NONE, 0, 4, 4},     {XM_LOOP_NONE, 0, 5, 5},    {XM_LOOP_FORWARD, 2, 4, 2},
                  {XM_LOOP_PINGPONG, 2, 4, 5}, {XM_LOOP_NONE, 0, 10, 10}, {XM_LOOP_FORWARD, 8, 2, 8}};
     for (int i = 0; i < 6; ++i) {
-        SCOPED_TRACE("sample " + std::to_string(i));
-        EXPECT_EQ(k[i]->loop_mode, loops[i].mode);
-        EXPECT_EQ(k[i]->loop_start, loops[i].loop_start);
-        EXPECT_EQ(k[i]->loop_length, loops[i].loop_length);
-        EXPECT_EQ(k[i]->data[k[i]->loop_start + k[i]->loop_length], k[i]->data[loops[i].guard_from]);
+        EXPECT_EQ(std::make_tuple(k[i]->loop_mode, k[i]->loop_start, k[i]->loop_length),
+                  std::make_tuple(loops[i].mode, loops[i].loop_start, loops[i].loop_length)) << "sample " << i;
+        EXPECT_EQ(k[i]->data[k[i]->loop_start + k[i]->loop_length], k[i]->data[loops[i].guard_from]) << "sample " << i;
     }
     for (int i = 6; i < XM_MAX_SAMPLES; ++i) EXPECT_EQ(k[i], &empty_sample);
 }
