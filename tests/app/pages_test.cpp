@@ -1,160 +1,127 @@
 #include "tests/app/fixture.h"
 
-#include <cstring>
-
 #include "gfx/intro.h"
 #include "gfx/scroller.h"
+#include "issue/docs/documents.h"
 
 namespace {
 
-PageStore store;
-
 const std::string ONES(80, '1');
 
-TEST(ColourLetters, MapToShadeColumns) {
-    EXPECT_EQ(colour_of_letter('1'), 1);
-    EXPECT_EQ(colour_of_letter('9'), 9);
-    EXPECT_EQ(colour_of_letter('A'), 10);
-    EXPECT_EQ(colour_of_letter('U'), 30);
-    EXPECT_EQ(colour_of_letter('V'), 31);
-    for (int c : {int('0'), int('W'), int('a'), int('v'), int(' '), 0, 200})
-        EXPECT_EQ(colour_of_letter(c), 1) << c;
+TEST(PageValues, ColourLettersAndNumbers) {
+    const struct {
+        int letter, colour;
+    } letters[] = {{'1', 1}, {'9', 9}, {'A', 10}, {'U', 30}, {'V', 31}, {'0', 1},
+                   {'W', 1}, {'a', 1}, {'v', 1},  {' ', 1},  {0, 1},    {200, 1}};
+    for (const auto& c : letters)
+        EXPECT_EQ(colour_of_letter(c.letter), c.colour) << c.letter;
+    const struct {
+        const char* text;
+        int32_t value;
+    } numbers[] = {{"8", 8},   {"", 0},    {"x", 0},   {" 7z", 7},
+                   {"2.5", 2}, {"3.5", 4}, {"-1", -1}, {"99999999999999", INT32_MAX}};
+    for (const auto& c : numbers)
+        EXPECT_EQ(numeric_value(c.text), c.value) << c.text;
 }
 
-TEST(NumericValue, ReadsLeadingNumberRoundedToEven) {
-    EXPECT_EQ(numeric_value("8"), 8);
-    EXPECT_EQ(numeric_value(""), 0);
-    EXPECT_EQ(numeric_value("x"), 0);
-    EXPECT_EQ(numeric_value(" 7z"), 7);
-    EXPECT_EQ(numeric_value("2.5"), 2);
-    EXPECT_EQ(numeric_value("3.5"), 4);
-    EXPECT_EQ(numeric_value("-1"), -1);
-    EXPECT_EQ(numeric_value("99999999999999"), INT32_MAX);
-}
-
-TEST(PageStoreSet, RefusesPositionsOutsideTheStore) {
+TEST(PageValues, StoreRefusesPositionsOutsideIt) {
+    const struct {
+        int line, document;
+        bool stored;
+    } cases[] = {{5000, 20, true}, {5001, 1, false}, {-1, 1, false}, {0, 0, false}, {0, 21, false}};
     PageStore s;
-    EXPECT_TRUE(page_store_set(s, 5000, 20, "a", "", "", "0"));
-    EXPECT_FALSE(page_store_set(s, 5001, 1, "a", "", "", "0"));
-    EXPECT_FALSE(page_store_set(s, -1, 1, "a", "", "", "0"));
-    EXPECT_FALSE(page_store_set(s, 0, 0, "a", "", "", "0"));
-    EXPECT_FALSE(page_store_set(s, 0, 21, "a", "", "", "0"));
+    for (const auto& c : cases)
+        EXPECT_EQ(page_store_set(s, c.line, c.document, "a", "", "", "0"), c.stored) << c.line << "," << c.document;
 }
 
 struct LoadDocument : ::testing::Test {
-    void SetUp() override {
-        for (auto& d : store.lines)
-            d.clear();
-    }
+    PageStore store;
 };
 
-TEST_F(LoadDocument, EightyCharacterLineDropsItsLastCharacter) {
+TEST_F(LoadDocument, TextAndAttributesOfEachLine) {
     std::string text(80, 'x');
     text[0] = 'F';
     text[78] = 'P';
-    text[79] = 'Z';
     page_store_set(store, 0, 1, text, ONES, ONES, "0");
-    page_store_set(store, 1, 1, "<END>", ONES, ONES, "0");
+    // Text of 5, colour line of 3 with odd letters, style line of 4 with a letter and a "3".
+    page_store_set(store, 1, 1, "abcde", "Vq ", "12x3", "8");
+    page_store_set(store, 2, 1, "<END>", ONES, ONES, "0");
     load_document(store, view, 1);
+    EXPECT_EQ(view.line_count, 2);
+    // Cell 0 stays empty and an 80th character is dropped.
     EXPECT_EQ(view.character[0][0], 0);
     EXPECT_EQ(view.character[0][1], 'F');
     EXPECT_EQ(view.character[0][79], 'P');
-    EXPECT_EQ(view.line_count, 1);
-}
-
-TEST_F(LoadDocument, ShortLinesAndAttributes) {
-    // Text of 5, colour line of 3 with odd letters, style line of 4 with a "3".
-    page_store_set(store, 0, 2, "abcde", "Vq ", "1233", "8");
-    page_store_set(store, 1, 2, "<END>", ONES, ONES, "0");
-    load_document(store, view, 2);
-    EXPECT_EQ(view.character[0][5], 'e');
-    EXPECT_EQ(view.character[0][6], 0);
-    EXPECT_EQ(view.colour[0][1], 31);
-    EXPECT_EQ(view.colour[0][2], 1);   // lower-case letter
-    EXPECT_EQ(view.colour[0][3], 1);   // space
-    EXPECT_EQ(view.colour[0][4], 1);   // past the colour line
-    EXPECT_EQ(view.style[0][2], 2);
-    EXPECT_EQ(view.style[0][3], 3);
-    EXPECT_EQ(view.style[0][5], 0);    // past the style line: invisible
-    EXPECT_EQ(view.rule_kind[0], 8);
-    EXPECT_EQ(view.rule_plain[0], 0);
-}
-
-TEST_F(LoadDocument, ShortDocumentAfterLongLeavesNothingBehind) {
-    store_document(store, 12, 391, "8");
-    store_document(store, 18, 5);
-    load_document(store, view, 12);
-    EXPECT_EQ(view.line_count, 391);
-    EXPECT_EQ(view.rule_kind[200], 8);
-    load_document(store, view, 18);
-    EXPECT_EQ(view.line_count, 5);
-    for (int l = 5; l < DECODED_LINES; ++l) {
-        EXPECT_EQ(view.rule_kind[l], 0) << l;
-        for (int k = 0; k < VIEW_COLUMNS; ++k)
-            ASSERT_EQ(view.character[l][k], 0) << l << "," << k;
+    EXPECT_EQ(view.character[1][5], 'e');
+    EXPECT_EQ(view.character[1][6], 0);
+    const struct {
+        int cell, colour, style;
+    } cells[] = {{1, 31, 1}, {2, 1, 2}, {3, 1, 0}, {4, 1, 3}, {5, 1, 0}};
+    for (const auto& c : cells) {
+        EXPECT_EQ(view.colour[1][c.cell], c.colour) << c.cell;
+        EXPECT_EQ(view.style[1][c.cell], c.style) << c.cell;
     }
-    // The terminator's slot is blank too.
-    EXPECT_EQ(view.colour[5][3], 1);
-    EXPECT_EQ(view.style[5][3], 0);
-    EXPECT_EQ(view.rule_plain[5], 0);
+    EXPECT_EQ(view.rule_kind[1], 8);
+    EXPECT_EQ(view.rule_plain[1], 0);
+    EXPECT_EQ(view.rule_plain[0], 1);
 }
 
-TEST_F(LoadDocument, TerminatorCounting) {
-    // No terminator: the whole column counts.
+TEST_F(LoadDocument, TheLastTerminatorSetsTheCountAndNothingStaysBehind) {
+    store_document(store, 12, 391, "8");
+    load_document(store, view, 12);
+    EXPECT_EQ(view.rule_kind[200], 8);
+    // Several terminators: the last one counts, lines between stay decoded; "<EN" is text.
+    store.lines[3].clear();
     page_store_set(store, 0, 3, "x", ONES, ONES, "0");
-    load_document(store, view, 3);
-    EXPECT_EQ(view.line_count, 4999);
-    // Several terminators: the last one sets the count, lines between stay decoded.
     page_store_set(store, 2, 3, "<END>", ONES, ONES, "0");
     page_store_set(store, 3, 3, "mid", ONES, ONES, "0");
     page_store_set(store, 7, 3, "<END>extra", ONES, ONES, "0");
     load_document(store, view, 3);
     EXPECT_EQ(view.line_count, 7);
     EXPECT_EQ(view.character[3][1], 'm');
-    // "<EN" alone is not a terminator.
-    page_store_set(store, 7, 3, "<EN", ONES, ONES, "0");
-    load_document(store, view, 3);
-    EXPECT_EQ(view.line_count, 2);
-}
-
-TEST_F(LoadDocument, OutOfRangeDocumentChangesNothing) {
-    store_document(store, 4, 40);
-    load_document(store, view, 4);
+    for (int l = 7; l < DECODED_LINES; ++l) {
+        ASSERT_EQ(view.rule_kind[l], 0) << l;
+        ASSERT_EQ(view.rule_plain[l], 0) << l;
+        ASSERT_EQ(view.colour[l][3], 1) << l;
+        for (int k = 0; k < VIEW_COLUMNS; ++k) {
+            ASSERT_EQ(view.character[l][k], 0) << l << "," << k;
+            ASSERT_EQ(view.style[l][k], 0) << l << "," << k;
+        }
+    }
+    // Out of range documents change nothing; without a terminator ("<EN" is text) the
+    // whole column counts.
     load_document(store, view, 0);
     load_document(store, view, 21);
-    EXPECT_EQ(view.line_count, 40);
+    EXPECT_EQ(view.line_count, 7);
+    store.lines[3].clear();
+    page_store_set(store, 0, 3, "<EN", ONES, ONES, "0");
+    load_document(store, view, 3);
+    EXPECT_EQ(view.line_count, 4999);
 }
 
-TEST_F(LoadDocument, ModuleLoadResetsScrolling) {
-    viewer.top_line = 50;
-    viewer.scroll_offset = 6;
+TEST(IssuePages, EveryDocumentLoadsWithItsLineCountFromTheTop) {
     fill_page_store();
-    load_document(11);
-    EXPECT_EQ(viewer.top_line, 0);
-    EXPECT_EQ(viewer.scroll_offset, 0);
-}
-
-TEST(IssueData, DocumentsHaveTheirLineCounts) {
-    static PageStore issue_store;
-    fill_page_store(issue_store);
-    const int counts[21] = {0,  117, 74, 50,  2115, 56, 45,  22,  178, 66, 109,
-                            64, 391, 77, 86,  105,  178, 22, 5,   5,   5};
-    for (int d = 1; d <= 20; ++d) {
-        load_document(issue_store, view, d);
-        EXPECT_EQ(view.line_count, counts[d]) << "document " << d;
+    for (int d = 1; d <= PAGE_DOCUMENTS; ++d) {
+        viewer.top_line = 50;
+        viewer.scroll_offset = 6;
+        load_document(d);
+        EXPECT_EQ(view.line_count, issue::documents[d].line_count) << "document " << d;
+        EXPECT_EQ(viewer.top_line, 0);
+        EXPECT_EQ(viewer.scroll_offset, 0);
     }
 }
 
-TEST(IssueStrings, SongLinesIntroTextTitleAndMenu) {
+TEST(IssuePages, SongLinesIntroTextTitleAndMenu) {
     build_issue_strings();
     const std::string lead = std::string(65, ' ') + "Selected song: ";
-    for (int n = 1; n <= 5; ++n)
+    for (int n = 1; n <= 4; ++n) {
         EXPECT_EQ(song_lines[n].substr(0, lead.size()), lead) << n;
+        EXPECT_GT(song_lines[n].size(), lead.size()) << n;
+    }
     EXPECT_EQ(song_lines[5], lead);
-    EXPECT_GT(song_lines[1].size(), lead.size());
-    EXPECT_EQ(intro_scroll_text.size(), 331u);
-    EXPECT_EQ(intro_scroll_text.substr(0, 66), std::string(66, ' '));
     const std::string prompt = "  Press Escape or Left mouse to start.  ";
+    ASSERT_EQ(intro_scroll_text.size(), 331u);
+    EXPECT_EQ(intro_scroll_text.substr(0, 66), std::string(66, ' '));
     EXPECT_EQ(intro_scroll_text.substr(331 - prompt.size()), prompt);
     EXPECT_EQ(issue_title, "THE KELVARIN ISSUE 30");
     EXPECT_EQ(menu_entries[11].label, "> This Issue's Editorial");

@@ -1,114 +1,70 @@
 #include "tests/app/fixture.h"
 
-#include "app/text.h"
-
 namespace {
 
 struct Viewing : SpineTest {
-    static ViewLines& lines_of(int n) {
-        static PageStore store;
+    PageStore store;
+    ViewLines& lines_of(int n) {
         store_document(store, 1, n);
         load_document(store, view, 1);
         return view;
     }
 };
 
-TEST_F(Viewing, DownArrowTwoFramesFromTheTop) {
-    ViewLines& v = lines_of(117);
-    scroll_line_down(viewer, v, true);
-    EXPECT_EQ(viewer.top_line, 1);
-    EXPECT_EQ(viewer.scroll_offset, 6);
-    scroll_line_down(viewer, v, true);
-    EXPECT_EQ(viewer.top_line, 2);
-    EXPECT_EQ(viewer.scroll_offset, 12);
-    scroll_line_down(viewer, v, false);
-    EXPECT_EQ(viewer.scroll_offset, 12);
-}
+enum class Act { Down, DownIdle, Up, Wheel, PageUp, PageDown, PageDownHeld, End, Home };
 
-TEST_F(Viewing, ArrowsStopAtTheEnds) {
-    ViewLines& v = lines_of(117);
-    viewer.top_line = 84;
-    viewer.scroll_offset = 12;
-    scroll_line_down(viewer, v, true);
-    EXPECT_EQ(viewer.top_line, 84);
-    EXPECT_EQ(viewer.scroll_offset, 12);
-    viewer.top_line = 0;
-    scroll_line_up(viewer, v, true);
-    EXPECT_EQ(viewer.scroll_offset, 12);
-}
-
-TEST_F(Viewing, UpArrowStepsBackOneLineEverySecondFrame) {
-    ViewLines& v = lines_of(117);
-    viewer.top_line = 2;
-    viewer.scroll_offset = 12;
-    scroll_line_up(viewer, v, true);   // 18 >= 11: back one line
-    EXPECT_EQ(viewer.top_line, 1);
-    EXPECT_EQ(viewer.scroll_offset, 6);
-    scroll_line_up(viewer, v, true);   // 12
-    EXPECT_EQ(viewer.top_line, 0);
-    EXPECT_EQ(viewer.scroll_offset, 0);
-}
-
-TEST_F(Viewing, WheelMovesFourLinesPerNotchWithinTheDocument) {
-    ViewLines& v = lines_of(117);
-    viewer.top_line = 83;
-    scroll_wheel(viewer, v, -1.0);     // toward the reader: down, capped at 84
-    EXPECT_EQ(viewer.top_line, 84);
-    scroll_wheel(viewer, v, 1.0);      // two notches away: up eight
-    EXPECT_EQ(viewer.top_line, 76);
-    scroll_wheel(viewer, v, 1.0);
-    EXPECT_EQ(viewer.top_line, 76);
-    viewer.top_line = 2;
-    scroll_wheel(viewer, v, 1e12);
-    EXPECT_EQ(viewer.top_line, 0);
-    EXPECT_EQ(viewer.scroll_offset, 0);
-}
-
-TEST_F(Viewing, PagingKeysAndHomeEnd) {
-    ViewLines& v = lines_of(117);
-    InputSample in;
-    in.page_up = -32767;
-    viewer.top_line = 10;
-    poll_input(viewer, v, in);
-    EXPECT_EQ(viewer.top_line, 0);
-    in = {};
-    in.page_down = -32767;
-    viewer.top_line = 80;
-    poll_input(viewer, v, in);
-    EXPECT_EQ(viewer.top_line, 84);
-    in = {};
-    in.page_down = -32768;  // held, not newly pressed
-    viewer.top_line = 0;
-    poll_input(viewer, v, in);
-    EXPECT_EQ(viewer.top_line, 0);
-    in = {};
-    in.end = -32767;
-    poll_input(viewer, v, in);
-    EXPECT_EQ(viewer.top_line, 84);
-    in = {};
-    in.home = -32767;
-    poll_input(viewer, v, in);
-    EXPECT_EQ(viewer.top_line, 0);
-    ViewLines& short_doc = lines_of(22);
-    in = {};
-    in.end = -32767;
-    poll_input(viewer, short_doc, in);
-    EXPECT_EQ(viewer.top_line, 0);
-}
-
-TEST_F(Viewing, ShortDocumentCannotScroll) {
-    ViewLines& v = lines_of(22);
-    scroll_line_down(viewer, v, true);
-    scroll_wheel(viewer, v, -3.0);
-    EXPECT_EQ(viewer.top_line, 0);
-    EXPECT_EQ(viewer.scroll_offset, 0);
-    viewer.mouse_x = 780;
-    viewer.mouse_y = 500;
-    viewer.mouse_button = 1;
-    drag_scrollbar(viewer, v);
-    EXPECT_EQ(viewer.top_line, 0);
-    draw_scrollbar(viewer, v);
-    EXPECT_EQ(changed_pixels(PAPER), 0);
+TEST_F(Viewing, KeysAndWheelMoveWithinTheDocument) {
+    constexpr int KEEP = -1;
+    const struct {
+        const char* what;
+        int lines, set_top, set_offset;
+        Act act;
+        double wheel;
+        int top, offset;
+    } steps[] = {
+        {"down: a line every second frame", 117, 0, 0, Act::Down, 0, 1, 6},
+        {"down again", 117, KEEP, KEEP, Act::Down, 0, 2, 12},
+        {"down not held", 117, KEEP, KEEP, Act::DownIdle, 0, 2, 12},
+        {"up: 18 >= 11, back one line", 117, KEEP, KEEP, Act::Up, 0, 1, 6},
+        {"up again", 117, KEEP, KEEP, Act::Up, 0, 0, 0},
+        {"down at the end", 117, 84, 12, Act::Down, 0, 84, 12},
+        {"up at the top", 117, 0, 12, Act::Up, 0, 0, 12},
+        {"wheel toward the reader, capped", 117, 83, 0, Act::Wheel, -1.0, 84, 0},
+        {"wheel two notches away", 117, KEEP, KEEP, Act::Wheel, 1.0, 76, 0},
+        {"wheel unchanged", 117, KEEP, KEEP, Act::Wheel, 1.0, 76, 0},
+        {"wheel far away", 117, 2, 0, Act::Wheel, 1e12, 0, 0},
+        {"page up", 117, 10, 0, Act::PageUp, 0, 0, 0},
+        {"page down, capped", 117, 80, 0, Act::PageDown, 0, 84, 0},
+        {"page down held, not newly pressed", 117, 0, 0, Act::PageDownHeld, 0, 0, 0},
+        {"end", 117, KEEP, KEEP, Act::End, 0, 84, 0},
+        {"home", 117, KEEP, KEEP, Act::Home, 0, 0, 0},
+        {"end of a short document", 22, 0, 0, Act::End, 0, 0, 0},
+        {"down in a short document", 22, KEEP, KEEP, Act::Down, 0, 0, 0},
+        {"wheel in a short document", 22, KEEP, KEEP, Act::Wheel, -3.0, 0, 0},
+    };
+    for (const auto& s : steps) {
+        ViewLines& v = lines_of(s.lines);
+        if (s.set_top != KEEP) {
+            viewer.top_line = s.set_top;
+            viewer.scroll_offset = s.set_offset;
+        }
+        InputSample in;
+        switch (s.act) {
+        case Act::Down: scroll_line_down(viewer, v, true); break;
+        case Act::DownIdle: scroll_line_down(viewer, v, false); break;
+        case Act::Up: scroll_line_up(viewer, v, true); break;
+        case Act::Wheel: scroll_wheel(viewer, v, s.wheel); break;
+        case Act::PageUp: in.page_up = -32767; break;
+        case Act::PageDown: in.page_down = -32767; break;
+        case Act::PageDownHeld: in.page_down = -32768; break;
+        case Act::End: in.end = -32767; break;
+        case Act::Home: in.home = -32767; break;
+        }
+        if (s.act >= Act::PageUp)
+            poll_input(viewer, v, in);
+        EXPECT_EQ(viewer.top_line, s.top) << s.what;
+        EXPECT_EQ(viewer.scroll_offset, s.offset) << s.what;
+    }
 }
 
 TEST_F(Viewing, MouseSampleIsClampedAndLatchReleasedWhenUp) {
@@ -130,122 +86,36 @@ TEST_F(Viewing, MouseSampleIsClampedAndLatchReleasedWhenUp) {
     EXPECT_EQ(viewer.mouse_button, 0);
 }
 
-TEST_F(Viewing, ScrollbarDragFollowsThePointerAndOutlivesTheStrip) {
+TEST_F(Viewing, ScrollbarDragFollowsThePointerOutlivesTheStripAndIgnoresTheLatch) {
     ViewLines& v = lines_of(117);
-    viewer.mouse_x = 789;   // a sampled 790...799 still lies on the strip
-    viewer.mouse_y = 380;
-    drag_scrollbar(viewer, v);
-    EXPECT_EQ(assets.pointer_mode, POINTER_HOVER);
-    EXPECT_EQ(viewer.scrollbar_glow, 5);
-    EXPECT_EQ(viewer.top_line, 0);
-    viewer.mouse_button = 1;
-    drag_scrollbar(viewer, v);
-    EXPECT_EQ(assets.pointer_mode, POINTER_NORMAL);
-    EXPECT_EQ(viewer.top_line, 42);  // 180 * 84 / 361 = 41.88
-    viewer.mouse_x = 300;            // off the strip, button still held
-    viewer.mouse_y = 10;
-    drag_scrollbar(viewer, v);
-    EXPECT_EQ(viewer.top_line, 0);
-    EXPECT_EQ(viewer.scrollbar_drag, 1);
-    EXPECT_EQ(viewer.scrollbar_glow, 15);
-    viewer.mouse_button = 0;
-    drag_scrollbar(viewer, v);
-    EXPECT_EQ(viewer.scrollbar_drag, 0);
-    EXPECT_EQ(viewer.scrollbar_glow, 10);
-}
-
-TEST_F(Viewing, ScrollbarDragIgnoresTheClickLatch) {
-    // A press already used elsewhere that slides onto the strip drags as well.
-    ViewLines& v = lines_of(117);
-    viewer.click_latch = 1;
-    viewer.mouse_button = 1;
+    const struct {
+        int x, y, button, latch;
+        int top, drag, glow, pointer;
+    } steps[] = {
+        {789, 380, 0, 0, 0, 0, 5, POINTER_HOVER},     // a sampled 790...799 still lies on the strip
+        {789, 380, 1, 0, 42, 1, 10, POINTER_NORMAL},  // 180 * 84 / 361 = 41.88
+        {300, 10, 1, 0, 0, 1, 15, POINTER_NORMAL},    // off the strip, button still held
+        {300, 10, 0, 0, 0, 0, 10, POINTER_NORMAL},
+        {780, 560, 1, 1, 84, 1, 15, POINTER_NORMAL},  // a press used elsewhere slides on and drags
+    };
+    for (const auto& s : steps) {
+        viewer.mouse_x = s.x;
+        viewer.mouse_y = s.y;
+        viewer.mouse_button = s.button;
+        viewer.click_latch = s.latch;
+        assets.pointer_mode = POINTER_NORMAL;
+        drag_scrollbar(viewer, v);
+        EXPECT_EQ(viewer.top_line, s.top) << s.x << "," << s.y;
+        EXPECT_EQ(viewer.scrollbar_drag, s.drag) << s.x << "," << s.y;
+        EXPECT_EQ(viewer.scrollbar_glow, s.glow) << s.x << "," << s.y;
+        EXPECT_EQ(assets.pointer_mode, s.pointer) << s.x << "," << s.y;
+    }
+    viewer = Viewer{};
     viewer.mouse_x = 780;
-    viewer.mouse_y = 560;
-    drag_scrollbar(viewer, v);
-    EXPECT_EQ(viewer.scrollbar_drag, 1);
-    EXPECT_EQ(viewer.top_line, 84);
-}
-
-TEST_F(Viewing, ScrollbarThumbPosition) {
-    ViewLines& v = lines_of(117);
-    viewer.top_line = 84;
-    draw_scrollbar(viewer, v);
-    // 195 + 361 / 84 * 84 = 556; the box covers 779...787 x 556...576.
-    EXPECT_EQ(pixel(779, 556), pixel(787, 576));
-    EXPECT_NE(pixel(779, 556), PAPER);
-    EXPECT_EQ(pixel(779, 555), PAPER);
-    EXPECT_EQ(pixel(779, 577), PAPER);
-    EXPECT_EQ(pixel(788, 556), PAPER);
-    EXPECT_EQ(changed_pixels(PAPER), 9 * 21);
-}
-
-TEST_F(Viewing, RulesOnlyStrictlyInsideTheBand) {
-    static PageStore store;
-    store_document(store, 2, 100, "1");
-    load_document(store, view, 2);
-    draw_view_rules(viewer, view, 0);
-    // Row 0 (centre 186) and row 33 (centre 582) are outside; rows 1...32 are drawn.
-    EXPECT_EQ(pixel(20, 186), PAPER);
-    EXPECT_EQ(pixel(20, 198), 0xFFFFFFu);
-    EXPECT_EQ(pixel(20, 570), 0xFFFFFFu);
-    EXPECT_EQ(pixel(20, 582), PAPER);
-    EXPECT_EQ(changed_pixels(PAPER), 32 * 3 * 745);
-}
-
-TEST_F(Viewing, TextPathsAndRowPlacement) {
-    static PageStore store;
-    const std::string ones(80, '1');
-    store.lines[3].clear();
-    for (int l = 0; l < 40; ++l)
-        page_store_set(store, l, 3, "AA", ones, ones, l == 5 ? "8" : "0");
-    page_store_set(store, 40, 3, "<END>", ones, ones, "0");
-    load_document(store, view, 3);
-    draw_view_text(viewer, view, 0);
-    // Row 2 (plain rule flag) is opaque: font value 0 at glyph (0, 0) is painted.
-    EXPECT_EQ(pixel(32, 204), test_shade(0, 1));
-    // Row 5 carries a rule: transparent.
-    EXPECT_EQ(pixel(32, 240), PAPER);
-    // Row 0 and rows 32, 33 are always transparent.
-    EXPECT_EQ(pixel(32, 564), PAPER);
-    EXPECT_EQ(pixel(32, 576), PAPER);
-    EXPECT_EQ(pixel(34, 564), test_shade(2, 1));
-    // Column 0 is empty; column 1 starts at x 32.
-    EXPECT_EQ(pixel(31, 204), PAPER);
-    // Nothing above the band or below it.
-    for (int x = 0; x < 800; ++x) {
-        ASSERT_EQ(pixel(x, 192), PAPER);
-        ASSERT_EQ(pixel(x, 580), PAPER);
-    }
-}
-
-TEST_F(Viewing, LinesPastTheEndAreNotDrawn) {
-    ViewLines& v = lines_of(5);
-    draw_view_text(viewer, v, 0);
-    // Lines 0...4 at rows 0...4; "L" then a digit: nothing below row 4 (y 228...239).
-    for (int y = 240; y < 600; ++y)
-        for (int x = 0; x < 800; ++x)
-            ASSERT_EQ(pixel(x, y), PAPER) << x << "," << y;
-    draw_view_text(viewer, v, -40);
-    draw_view_text(viewer, v, 6000);
-    draw_view_rules(viewer, v, 6000);
-}
-
-TEST_F(Viewing, WipeBlindsCoverTheTextArea) {
-    draw_wipe_blinds(0);
-    EXPECT_EQ(pixel(20, 192), 0u);
-    EXPECT_EQ(pixel(767, 580), 0u);
-    EXPECT_EQ(pixel(22, 300), PAPER);
-    EXPECT_EQ(changed_pixels(PAPER), 2 * 389);
-    fill_frame(PAPER);
-    draw_wipe_blinds(747);
-    for (int x = 20; x <= 767; ++x) {
-        ASSERT_EQ(pixel(x, 192), 0u) << x;
-        ASSERT_EQ(pixel(x, 580), 0u) << x;
-    }
-    EXPECT_EQ(pixel(19, 300), PAPER);
-    EXPECT_EQ(pixel(768, 300), PAPER);
-    EXPECT_EQ(pixel(300, 191), PAPER);
-    EXPECT_EQ(pixel(300, 581), PAPER);
+    viewer.mouse_y = 500;
+    viewer.mouse_button = 1;
+    drag_scrollbar(viewer, lines_of(22));
+    EXPECT_EQ(viewer.top_line, 0) << "a short document has no scroll bar";
 }
 
 }  // namespace

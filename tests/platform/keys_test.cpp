@@ -2,39 +2,31 @@
 
 #include "platform/keys.h"
 
-TEST(KeyQuery, PressIsReportedOnceThenHeld)
+TEST(KeyQuery, APressIsReportedOnceThenHeldAndATapBetweenQueriesOnlyAsPressedSince)
 {
+    constexpr int QUERY = 2;
+    const struct {
+        int key;
+        int what;        // key down (1), key up (0) or a query
+        int16_t answer;  // of a query
+    } steps[] = {
+        {VK_ESCAPE, QUERY, 0},      {VK_ESCAPE, 1, 0},          {VK_ESCAPE, QUERY, -32767},
+        {VK_ESCAPE, QUERY, -32768},  // still down, no new press
+        {VK_ESCAPE, 1, 0},           // auto-repeat is not a new press
+        {VK_ESCAPE, QUERY, -32768}, {VK_ESCAPE, 0, 0},          {VK_ESCAPE, QUERY, 0},
+        {VK_END, 1, 0},             {VK_END, 0, 0},             {VK_END, QUERY, 1},
+        {VK_END, QUERY, 0},         {VK_UP, 1, 0},              {VK_DOWN, QUERY, 0},
+        {VK_UP, QUERY, -32767},     {-1, 1, 0},                 {KEY_COUNT, 1, 0},
+        {-1, QUERY, 0},             {KEY_COUNT, QUERY, 0},
+    };
     KeyState s{};
-    EXPECT_EQ(key_query(s, VK_ESCAPE), 0);
-    key_event(s, VK_ESCAPE, true);
-    EXPECT_EQ(key_query(s, VK_ESCAPE), -32767);
-    EXPECT_EQ(key_query(s, VK_ESCAPE), -32768);   // still down, no new press
-    key_event(s, VK_ESCAPE, true);                 // auto-repeat is not a new press
-    EXPECT_EQ(key_query(s, VK_ESCAPE), -32768);
-    key_event(s, VK_ESCAPE, false);
-    EXPECT_EQ(key_query(s, VK_ESCAPE), 0);
-}
-
-TEST(KeyQuery, TapBetweenQueriesIsNotNewlyPressedButNonZero)
-{
-    // A press and release that no query saw leaves only the "pressed since" bit.
-    KeyState s{};
-    key_event(s, VK_END, true);
-    key_event(s, VK_END, false);
-    int16_t v = key_query(s, VK_END);
-    EXPECT_NE(v, -32767);
-    EXPECT_EQ(v, 1);
-    EXPECT_EQ(key_query(s, VK_END), 0);
-}
-
-TEST(KeyQuery, KeysAreIndependentAndOutOfRangeIsIgnored)
-{
-    KeyState s{};
-    key_event(s, VK_UP, true);
-    EXPECT_EQ(key_query(s, VK_DOWN), 0);
-    EXPECT_EQ(key_query(s, VK_UP), -32767);
-    key_event(s, -1, true);
-    key_event(s, KEY_COUNT, true);
-    EXPECT_EQ(key_query(s, -1), 0);
-    EXPECT_EQ(key_query(s, KEY_COUNT), 0);
+    int n = 0;
+    for (const auto& step : steps) {
+        ++n;
+        if (step.what == QUERY) {
+            EXPECT_EQ(key_query(s, step.key), step.answer) << "step " << n << ", key " << step.key;
+        } else {
+            key_event(s, step.key, step.what == 1);
+        }
+    }
 }

@@ -64,6 +64,11 @@ TEST(Wave, QueuedBuffersCompleteOnTheNotificationThread)
     wave_buffer a{pcm.data(), static_cast<uint32_t>(pcm.size() * 2), 0, nullptr, nullptr, 0};
     wave_buffer b = a;
     EXPECT_EQ(wave_write(d, &a), WAVE_UNPREPARED);
+    // Buffers without their data or of part frames are refused before they are looked at.
+    wave_buffer no_data{nullptr, 4, WAVE_PREPARED, nullptr, nullptr, 0};
+    wave_buffer part_frame{pcm.data(), 6, WAVE_PREPARED, nullptr, nullptr, 0};
+    for (wave_buffer* bad : {static_cast<wave_buffer*>(nullptr), &no_data, &part_frame})
+        EXPECT_EQ(wave_write(d, bad), WAVE_BAD_BUFFER);
     ASSERT_EQ(wave_prepare(d, &a), WAVE_OK);
     ASSERT_EQ(wave_prepare(d, &b), WAVE_OK);
     ASSERT_EQ(wave_write(d, &a), WAVE_OK);
@@ -138,6 +143,7 @@ TEST(Wave, FixedStepPlaysTheFramesOfFixedTime)
     };
     const Step steps[] = {
         {false, 0, 2, 2 * per_frame, 0},
+        {true, 0, 2, 2 * per_frame, 0},   // paused with sound queued: the time passes unheard
         {false, 0, 4, 6 * per_frame, 2},
         {false, 0, 4, 8000, 2},
         {true, 0, 2, 8000, 2},

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,6 @@ struct xm_build {
     std::vector<uint8_t> orders = {0};
     std::vector<xm_build_pattern> patterns;
     std::vector<xm_build_instrument> instruments;
-    int declared_patterns = -1;  // file pattern count; default = patterns.size()
 
     xm_build_pattern& pattern(int rows = 64) {
         patterns.push_back({rows, std::vector<uint8_t>(static_cast<size_t>(rows) * channels * 5, 0), false});
@@ -65,9 +65,8 @@ struct xm_build {
 
     // One instrument holding one sample mapped to every note.
     xm_build_instrument& instrument(const xm_build_sample& s) {
-        xm_build_instrument ins;
-        ins.samples.push_back(s);
-        instruments.push_back(ins);
+        instruments.push_back({});
+        instruments.back().samples.push_back(s);
         return instruments.back();
     }
 
@@ -85,14 +84,9 @@ struct xm_build {
         text("kelvarin tests", 20);
         u16(0x0104);
         u32(276);
-        u16(song_length);
-        u16(restart);
-        u16(channels);
-        u16(declared_patterns >= 0 ? declared_patterns : static_cast<int>(patterns.size()));
-        u16(static_cast<unsigned>(instruments.size()));
-        u16(flags);
-        u16(tempo);
-        u16(bpm);
+        for (int v : {song_length, restart, channels, static_cast<int>(patterns.size()),
+                      static_cast<int>(instruments.size()), static_cast<int>(flags), tempo, bpm})
+            u16(static_cast<unsigned>(v));
         for (int i = 0; i < 256; ++i) u8(i < static_cast<int>(orders.size()) ? orders[i] : 0);
 
         for (const xm_build_pattern& p : patterns) {
@@ -115,12 +109,8 @@ struct xm_build {
             u32(9);
             u8(0);
             u16(p.rows);
-            if (p.empty_packing) {
-                u16(0);
-            } else {
-                u16(static_cast<unsigned>(packed.size()));
-                out.insert(out.end(), packed.begin(), packed.end());
-            }
+            u16(p.empty_packing ? 0 : static_cast<unsigned>(packed.size()));
+            if (!p.empty_packing) out.insert(out.end(), packed.begin(), packed.end());
         }
 
         for (const xm_build_instrument& ins : instruments) {
@@ -129,19 +119,16 @@ struct xm_build {
             text("instrument", 22);
             u8(0);
             u16(n);
-            if (!n) {
-                u32(40);
-                continue;
-            }
             u32(40);
+            if (!n) continue;
             for (uint8_t k : ins.key_map) u8(k);
             for (uint16_t v : ins.volume_envelope) u16(v);
             for (uint16_t v : ins.panning_envelope) u16(v);
-            u8(ins.volume_points), u8(ins.panning_points);
-            u8(ins.volume_sustain), u8(ins.volume_loop_start), u8(ins.volume_loop_end);
-            u8(ins.panning_sustain), u8(ins.panning_loop_start), u8(ins.panning_loop_end);
-            u8(ins.volume_type), u8(ins.panning_type);
-            u8(ins.vibrato_type), u8(ins.vibrato_sweep), u8(ins.vibrato_depth), u8(ins.vibrato_rate);
+            for (uint8_t v : {ins.volume_points, ins.panning_points, ins.volume_sustain, ins.volume_loop_start,
+                              ins.volume_loop_end, ins.panning_sustain, ins.panning_loop_start, ins.panning_loop_end,
+                              ins.volume_type, ins.panning_type, ins.vibrato_type, ins.vibrato_sweep,
+                              ins.vibrato_depth, ins.vibrato_rate})
+                u8(v);
             u16(ins.fadeout);
             text("", 22);  // reserved bytes up to the 263-byte header
             for (const xm_build_sample& s : ins.samples) {
@@ -149,12 +136,9 @@ struct xm_build {
                 u32(static_cast<uint32_t>(s.values.size()) * scale);
                 u32(s.loop_start * scale);
                 u32(s.loop_length * scale);
-                u8(s.volume);
-                u8(static_cast<uint8_t>(s.finetune));
-                u8(s.type | (s.sixteen ? 16 : 0));
-                u8(s.pan);
-                u8(static_cast<uint8_t>(s.relative_note));
-                u8(0);
+                for (unsigned v : {unsigned{s.volume}, static_cast<unsigned>(s.finetune), s.type | (s.sixteen ? 16u : 0u),
+                                   unsigned{s.pan}, static_cast<unsigned>(s.relative_note), 0u})
+                    u8(v);
                 text("sample", 22);
             }
             for (const xm_build_sample& s : ins.samples) {
@@ -162,10 +146,7 @@ struct xm_build {
                 for (int16_t v : s.values) {
                     int16_t delta = static_cast<int16_t>(v - last);
                     last = v;
-                    if (s.sixteen)
-                        u16(static_cast<uint16_t>(delta));
-                    else
-                        u8(static_cast<uint8_t>(delta));
+                    s.sixteen ? u16(static_cast<uint16_t>(delta)) : u8(static_cast<uint8_t>(delta));
                 }
             }
         }
@@ -187,10 +168,22 @@ inline xm_build_sample square_sample(size_t n, bool looped, bool sixteen = false
     return s;
 }
 
-inline xm_song* load_xm_bytes(const std::vector<uint8_t>& bytes) {
+inline xm_song* load_xm_bytes(const std::vector<uint8_t>& bytes, xm_sample_load_fn hook = nullptr) {
     mem_source = {bytes.data(), static_cast<uint32_t>(bytes.size())};
     xm_set_file_callbacks(mem_open, mem_close, mem_read, mem_seek, mem_tell);
-    return xm_load_song(nullptr, nullptr);
+    return xm_load_song(nullptr, hook);
+}
+
+struct xm_song_deleter {
+    void operator()(xm_song* s) const { xm_free_song(s); }
+};
+using song_ptr = std::unique_ptr<xm_song, xm_song_deleter>;
+
+// Loads the module and, when it loads, prepares it for rendering without a device.
+inline song_ptr start_song(const std::vector<uint8_t>& bytes) {
+    song_ptr s(load_xm_bytes(bytes));
+    if (s && !xm_render_start(s.get())) s.reset();
+    return s;
 }
 
 // A busy module: every channel plays notes with volume slides, vibrato and

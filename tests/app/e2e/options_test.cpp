@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <vector>
+
 #include "app/options.h"
 #include "platform/keys.h"
 
@@ -20,19 +23,18 @@ TEST(Script, ParsesEveryActionAndSortsByFrame)
         "7 key up Home\r\n"
         "11 close\n";
     ASSERT_TRUE(parse_script(text, "s", ev, err)) << err;
-    ASSERT_EQ(ev.size(), 9u);
-    EXPECT_EQ(ev[0].frame, 3);
-    EXPECT_EQ(ev[0].action, ScriptAction::Move);
-    EXPECT_EQ(ev[0].a, 12);
-    EXPECT_EQ(ev[0].b, -4);
-    EXPECT_EQ(ev[1].action, ScriptAction::Press);   // same frame keeps file order
-    EXPECT_EQ(ev[5].action, ScriptAction::Wheel);
-    EXPECT_EQ(ev[5].a, -3);
-    EXPECT_EQ(ev[6].action, ScriptAction::KeyUp);
-    EXPECT_EQ(ev[6].a, VK_HOME);
-    EXPECT_EQ(ev[7].frame, 10);
-    EXPECT_EQ(ev[7].a, VK_PAGE_DOWN);
-    EXPECT_EQ(ev[8].action, ScriptAction::Close);
+    using enum ScriptAction;
+    // The same frame keeps the file's order.
+    const ScriptEvent want[] = {{3, Move, 12, -4},       {3, Press, 0, 0},  {4, Release, 0, 0},
+                                {5, RightPress, 0, 0},   {5, RightRelease, 0, 0}, {6, Wheel, -3, 0},
+                                {7, KeyUp, VK_HOME, 0},  {10, KeyDown, VK_PAGE_DOWN, 0}, {11, Close, 0, 0}};
+    ASSERT_EQ(ev.size(), std::size(want));
+    for (size_t i = 0; i < ev.size(); ++i) {
+        EXPECT_EQ(ev[i].frame, want[i].frame) << i;
+        EXPECT_EQ(ev[i].action, want[i].action) << i;
+        EXPECT_EQ(ev[i].a, want[i].a) << i;
+        EXPECT_EQ(ev[i].b, want[i].b) << i;
+    }
 }
 
 TEST(Script, MalformedLinesNameTheFileAndLine)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "gfx/window.h"
 #include "platform/keys.h"
@@ -131,5 +132,13 @@ TEST(WindowPacing, AtMostSixtyPresentsInASecondWhateverTheDisplay)
         if (c.vsync_hz == WINDOW_MAX_RATE) {
             EXPECT_EQ(waited, 0.0) << c.display;   // the display sets the pace: no waiting on top
         }
+    }
+}
+
+TEST(WindowOpen, AFrameWithoutSizeIsRefusedWithAReason)
+{
+    for (auto [w, h] : {std::pair{0, 600}, {800, 0}, {-1, -1}}) {
+        EXPECT_EQ(window_open("kelvarin", w, h), 0) << w << "x" << h;
+        EXPECT_STRNE(window_error(), "") << w << "x" << h;
     }
 }

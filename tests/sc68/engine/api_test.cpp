@@ -1,80 +1,63 @@
+// The engine interface: starting tracks, the status of each call, the sound of the test replays.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-#include "sc68/api68.h"
-#include "sc68/rsc68.h"
 #include "tests/sc68/engine/sc68_builder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-void* test_alloc(unsigned n) { return std::malloc(n); }
-void test_free(void* p) { std::free(p); }
+bytes test_replay(const char* name) { return source_file(std::string("tests/sc68/engine/data/") + name); }
 
-bytes replay(const char* name) {
-  std::ifstream in(std::string(KELVARIN_SOURCE_DIR) + "/tests/sc68/engine/data/" + name, std::ios::binary);
-  return bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-std::string g_trace;
-void trace(void*, const char* fmt, va_list list) {
-  char line[256];
-  std::vsnprintf(line, sizeof line, fmt, list);
-  g_trace += line;
-}
-
-// One engine per test, with its configuration kept in a scratch directory.
+// One engine per test, with its configuration kept in a scratch directory and an empty data
+// folder: SNDH files play through the replay built into the engine.
 struct Engine : ::testing::Test {
   api68_t* api = nullptr;
-  fs::path home;
-  api68_init_t init{};
+  fs::path home = fs::current_path() / ("home_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
 
   void SetUp() override {
-    home = fs::current_path() / ("home_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(home);
-    fs::create_directories(home);
+    fs::create_directories(home / "data");
     setenv("SC68_HOME", home.c_str(), 1);
-    unsetenv("SC68_DATA");
-    SC68error_flush();
-    g_trace.clear();
-    start();
-  }
-  void start() {
-    init = api68_init_t{};
-    init.alloc = test_alloc;
-    init.free = test_free;
-    init.debug = trace;
-    api = api68_init(&init);
-    ASSERT_NE(api, nullptr);
+    setenv("SC68_DATA", (home / "data").c_str(), 1);
+    restart();
   }
   void TearDown() override {
     api68_shutdown(api);
     fs::remove_all(home);
   }
-  int load(const bytes& f) { return api68_load_mem(api, f.data(), int(f.size())); }
-  // Restarts track 1; the call that starts it writes nothing.
   void restart() {
-    uint32_t frame;
-    api68_rewind(api);
-    ASSERT_EQ(api68_process(api, &frame, 1), API68_CHANGE);
+    api68_shutdown(api);
+    SC68error_flush();
+    api = start_engine();
+    ASSERT_NE(api, nullptr);
   }
-  // The next n frames, one call per frame as the host renders them.
-  std::vector<uint32_t> render(int n) {
-    std::vector<uint32_t> out(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i) api68_process(api, &out[size_t(i)], 1);
-    return out;
+  int load(const bytes& f) { return api68_load_mem(api, f.data(), int(f.size())); }
+  // Starts the loaded track: nothing is written by the call that starts it.
+  int start() { return api68_process(api, nullptr, 0); }
+  uint32_t be32(uint32_t a) const {
+    const uint8_t* m = api->mem + a;
+    return uint32_t(m[0]) << 24 | uint32_t(m[1]) << 16 | uint32_t(m[2]) << 8 | m[3];
+  }
+  // Status of each call of n frames; n = 0 starts track 1 again.
+  std::string statuses(const std::vector<int>& calls) {
+    std::vector<uint32_t> buf(4096);
+    std::string s;
+    for (int n : calls) {
+      if (!s.empty()) s += ' ';
+      s += std::to_string(n ? api68_process(api, buf.data(), n) : (api68_play(api, 1), start()));
+    }
+    return s;
   }
 };
 
 // The Xbtimer replay with its parameter words (the code's last four) set.
 bytes xbtimer_tune(uint16_t timer, uint16_t control, uint16_t data, uint16_t turns) {
-  bytes code = replay("xbtimer.bin");
+  bytes code = test_replay("xbtimer.bin");
   const uint16_t params[4] = {timer, control, data, turns};
   for (size_t i = 0; i < 4; ++i) {
     code[code.size() - 8 + 2 * i] = uint8_t(params[i] >> 8);
@@ -83,34 +66,25 @@ bytes xbtimer_tune(uint16_t timer, uint16_t control, uint16_t data, uint16_t tur
   return sc68_builder().empty("MU").data(code).file();
 }
 
-bool any_sound(const std::vector<uint32_t>& v, int channel) {
-  for (uint32_t f : v)
-    if (int16_t(channel ? f >> 16 : f & 0xFFFF) != 0) return true;
-  return false;
-}
-
 }  // namespace
 
 TEST(EngineInit, RecordChecksAndSingleInstance) {
+  api68_init_t init{};
   SC68error_flush();
   EXPECT_EQ(api68_init(nullptr), nullptr);
   EXPECT_STREQ(SC68error_peek(), "api68_init() : missing init struct");
-  api68_init_t bad{};
-  bad.alloc = test_alloc;
-  EXPECT_EQ(api68_init(&bad), nullptr);
+  init.alloc = test_alloc;
+  EXPECT_EQ(api68_init(&init), nullptr);
   EXPECT_STREQ(SC68error_peek(), "api68_init() : missing dynamic memory handler(s)");
-
-  api68_init_t ok{};
-  ok.alloc = test_alloc;
-  ok.free = test_free;
-  api68_t* a = api68_init(&ok);
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(ok.sampling_rate, 44100);
-  EXPECT_EQ(api68_init(&ok), nullptr);
-  api68_shutdown(a);
-  api68_t* b = api68_init(&ok);
-  EXPECT_NE(b, nullptr);
-  api68_shutdown(b);
+  init.free = test_free;
+  api68_t* api = api68_init(&init);
+  ASSERT_NE(api, nullptr);
+  EXPECT_EQ(init.sampling_rate, 44100);
+  EXPECT_EQ(start_engine(), nullptr);   // one engine at a time
+  api68_shutdown(api);
+  api = start_engine();
+  EXPECT_NE(api, nullptr);
+  api68_shutdown(api);
 }
 
 TEST_F(Engine, RefusesWhatCannotPlay) {
@@ -119,59 +93,38 @@ TEST_F(Engine, RefusesWhatCannotPlay) {
   EXPECT_EQ(api68_process(api, &frame, 1), -1);   // nothing loaded
   EXPECT_EQ(api68_play(api, 1), -1);
   EXPECT_EQ(api68_stop(api), -1);
-  ASSERT_EQ(load(sc68_builder().empty("MU").data(rts_replay()).file()), 0);
+  EXPECT_EQ(api68_load_mem(nullptr, "junk", 4), -1);
+  EXPECT_NE(api68_load_mem(api, "junk", 4), 0);
+  bytes tune = sc68_builder().empty("MU").data(rts_replay()).file();
+  ASSERT_EQ(load(tune), 0);
   EXPECT_EQ(api68_process(api, &frame, -1), -1);
   EXPECT_EQ(api68_process(api, nullptr, 1), -1);
   EXPECT_EQ(api68_play(api, 2), -1);
   EXPECT_STREQ(SC68error_peek(), "track [2] out of range [1]");
-  EXPECT_NE(load(sc68_builder().empty("MU").data(rts_replay()).file()), 0);
+  EXPECT_NE(load(tune), 0);
   EXPECT_STREQ(SC68error_peek(), "disk is already loaded");
-  EXPECT_NE(api68_load_mem(api, "junk", 4), 0);
 }
 
-TEST_F(Engine, FrameTimingAt50And60Hz) {
-  ASSERT_EQ(load(sc68_builder().empty("MU").data(rts_replay()).empty("MU").num("FQ", 60).file()), 0);
-  uint32_t frame;
-  EXPECT_EQ(api68_process(api, &frame, 0), API68_CHANGE);
-  EXPECT_EQ(api->cycles_per_frame, 160256u);
-  EXPECT_EQ(api->samples_per_frame, 883u);
-  EXPECT_NE(g_trace.find(" -> cycle/frame :  160256\n"), std::string::npos);
-  ASSERT_EQ(api68_play(api, 2), 0);
-  EXPECT_EQ(api68_process(api, &frame, 1), API68_CHANGE);
-  EXPECT_EQ(api->cycles_per_frame, 133344u);
-  EXPECT_EQ(api->samples_per_frame, 735u);
-}
-
-TEST_F(Engine, StatusThroughTheEndOfTheLastTrack) {
-  // Paula makes exactly 883 frames per replay frame (the YM's count varies).
-  ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(rts_replay()).file()), 0);
-  std::vector<uint32_t> buf(883);
-  EXPECT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
-  EXPECT_EQ(api->total_frames, 9000u);   // 180 s at 50 Hz
-  for (int i = 1; i < 9000; ++i) ASSERT_EQ(api68_process(api, buf.data(), 883), 0) << i;
-  EXPECT_EQ(api68_process(api, buf.data(), 883), API68_END);
-  EXPECT_EQ(api68_process(api, buf.data(), 883), API68_STOPPED);
-  EXPECT_EQ(api68_process(api, buf.data(), 883), -1);
-  // Half a replay frame: the second half comes without emulation.
-  ASSERT_EQ(api68_rewind(api), 0);
-  EXPECT_EQ(api68_process(api, buf.data(), 400), API68_CHANGE);
-  EXPECT_EQ(api68_process(api, buf.data(), 400), API68_IDLE);
-  EXPECT_EQ(api68_process(api, buf.data(), 400), 0);
-}
-
-TEST_F(Engine, TrackEndMovesToTheNextTrack) {
+TEST_F(Engine, StatusThroughTheTracksToTheEnd) {
+  // Paula makes exactly 883 frames per 50 Hz replay frame (the YM's count varies).
   ASSERT_EQ(load(sc68_builder()
                      .empty("MU").num("FR", 2).num("TY", SC68_AMIGA).data(rts_replay())
                      .empty("MU").num("FR", 3)
                      .file()),
             0);
-  std::vector<uint32_t> buf(883);
-  api68_process(api, buf.data(), 0);
-  EXPECT_EQ(api68_process(api, buf.data(), 883), 0);
-  EXPECT_EQ(api68_process(api, buf.data(), 883), API68_END);
-  EXPECT_EQ(api->track_to, 2);
-  EXPECT_EQ(api68_process(api, buf.data(), 883), API68_CHANGE);
+  EXPECT_EQ(start(), API68_CHANGE);
+  // Track 1 ends on its second frame, track 2 starts on the next call and ends on its third.
+  EXPECT_EQ(statuses({883, 883, 883, 883, 883, 883, 883, 883}), "0 16 4 0 0 16 36 -1");
+  // Track 1 again in half frames: the second half comes without emulation, the third call runs
+  // the second frame, which ends the track.
+  api68_rewind(api);
+  EXPECT_EQ(statuses({400, 400, 400, 883}), "4 2 16 4");
   EXPECT_EQ(api68_play(api, -1), 2);
+  // Without a frame count a track lasts the default time: 180 s at 50 Hz.
+  restart();
+  ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(rts_replay()).file()), 0);
+  start();
+  EXPECT_EQ(api->total_frames, 9000u);
 }
 
 TEST_F(Engine, DefaultAndForcedTracks) {
@@ -182,211 +135,155 @@ TEST_F(Engine, DefaultAndForcedTracks) {
   EXPECT_EQ(api->track_to, 1);   // force_track defaults to 1
   ASSERT_EQ(api68_play(api, 0), 0);
   EXPECT_EQ(api->track_to, 3);
-}
-
-TEST_F(Engine, ForcedTrackBeyondTheDiskTakesTheDefault) {
+  // A forced track beyond the disk takes the disk's default.
   api68_shutdown(api);
+  api = nullptr;
   std::ofstream(home / "config.txt") << "force_track = 9\n";
-  start();
+  restart();
   EXPECT_EQ(api->force_track, 9);
   ASSERT_EQ(load(sc68_builder().num("DF", 1).empty("MU").data(rts_replay()).empty("MU").file()), 0);
   EXPECT_EQ(api->track_to, 2);
 }
 
 TEST_F(Engine, MemorySetUpAndInitRegisters) {
-  // init: move.l d2,$500 ; move.l a0,$504 ; move.l d1,$508 ; rts
+  // init: move.l d2,$500 ; move.l a0,$504 ; move.l d1,$508 ; move.l d0,$50C ; rts
   bytes code = {0x23, 0xC2, 0, 0, 0x05, 0x00, 0x23, 0xC8, 0, 0, 0x05, 0x04, 0x23, 0xC1, 0, 0, 0x05, 0x08,
-                0x4E, 0x75};
-  ASSERT_EQ(load(sc68_builder().empty("MU").num("AT", 0x10000).data(code).file()), 0);
-  uint32_t frame;
-  ASSERT_EQ(api68_process(api, &frame, 0), API68_CHANGE);
-  auto be32 = [&](uint32_t a) {
-    const uint8_t* m = api->mem + a;
-    return uint32_t(m[0]) << 24 | uint32_t(m[1]) << 16 | uint32_t(m[2]) << 8 | m[3];
-  };
+                0x23, 0xC0, 0, 0, 0x05, 0x0C, 0x4E, 0x75};
+  ASSERT_EQ(load(sc68_builder().empty("MU").num("AT", 0x10000).num("D0", 7).data(code).file()), 0);
+  ASSERT_EQ(start(), API68_CHANGE);
   EXPECT_EQ(be32(0x500), code.size());
   EXPECT_EQ(be32(0x504), 0x10000u);
   EXPECT_EQ(be32(0x508), 1u);   // not an STE track
+  EXPECT_EQ(be32(0x50C), 7u);
   EXPECT_EQ(be32(0xB8), 0x600u);
   EXPECT_EQ(api->mem[0x41A] << 8 | api->mem[0x41B], 0x10);
   EXPECT_EQ(api->playaddr, 0x10000u);
   EXPECT_EQ(api->reg.pc, 0x10008u);
 }
 
-TEST_F(Engine, DataOutsideMemoryFailsTheStart) {
-  ASSERT_EQ(load(sc68_builder().empty("MU").num("AT", 0x7FFF0).data(bytes(64, 0x4E)).file()), 0);
-  uint32_t frame;
-  EXPECT_EQ(api68_process(api, &frame, 1), -1);
-  EXPECT_NE(g_trace.find(" -> Failed music data [07fff0-080030]"), std::string::npos);
-}
-
-TEST_F(Engine, ReplayRateTooHighIsRefused) {
-  for (uint32_t frq : {100000u, 0xFFFFFFFFu}) {
-    api68_shutdown(api);
-    start();
-    ASSERT_EQ(load(sc68_builder().empty("MU").num("FQ", frq).data(rts_replay()).file()), 0);
-    uint32_t frame;
-    EXPECT_EQ(api68_process(api, &frame, 1), -1) << frq;
-    EXPECT_STREQ(SC68error_peek(), ("replay frequency " + std::to_string(frq) + " Hz too high").c_str());
-  }
-}
-
-TEST_F(Engine, PlayRoutineThatNeverReturnsDropsTheTrack) {
-  api->emu.step_limit = 20000;
-  bytes code = {0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x71, 0x4E, 0x71, 0x60, 0xFE};   // play: bra.s *
-  ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(code).file()), 0);
-  std::vector<uint32_t> buf(2000);
-  EXPECT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
-  EXPECT_EQ(api68_process(api, buf.data(), 2000), -1);
-  EXPECT_EQ(api68_play(api, -1), 0);
-  EXPECT_EQ(api68_process(api, buf.data(), 2000), -1);
-  // The disk stays: the track can be started again.
-  EXPECT_EQ(api68_play(api, 1), 0);
-  EXPECT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
-}
-
-TEST_F(Engine, XbtimerHandlerRunsOncePerPeriodOfItsTimer) {
+// Starts the track and makes calls of n frames: the start's status and frame size, each call's
+// status, the long at $500 (the test replays count there) and the newest message.
+TEST_F(Engine, TracksRunAsPinned) {
+  auto beam_wait = [](uint16_t move, uint16_t cmp, uint16_t addr) {
+    // play: moveq #4,d1 / 2: move.s ADDR,d0 / 1: cmp.s ADDR,d0 / beq.s 1b / dbf d1,2b / rts
+    bytes play = {0x72, 0x04, uint8_t(move >> 8), uint8_t(move), 0x00, 0xDF, uint8_t(addr >> 8), uint8_t(addr),
+                  uint8_t(cmp >> 8), uint8_t(cmp), 0x00, 0xDF, uint8_t(addr >> 8), uint8_t(addr), 0x67, 0xF8, 0x51, 0xC9, 0xFF, 0xF0, 0x4E, 0x75};
+    return sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(replay_with_play(play)).file();
+  };
+  auto at_rate = [](uint32_t frq) { return sc68_builder().empty("MU").num("FQ", frq).data(rts_replay()).file(); };
   const struct {
-    uint16_t timer, control, data;
-    uint32_t per_frame;   // interrupts in the first 160,256-cycle frame
+    const char* what;
+    bytes tune;
+    uint32_t step_limit;   // 0: the engine's own
+    std::vector<int> calls;
+    std::string run;
   } cases[] = {
-      {0, 7, 246, 1},       // 160,156.25 cycles
-      {1, 2, 100, 49},      // 3,255.2 cycles
-      {2, 5, 192, 4},       // 40,000 cycles: 200 Hz
-      {3, 1, 1, 12307},     // 13.02 cycles: 614.4 kHz
+      {"50 Hz", at_rate(50), 0, {}, "4 160256/883 | @500 0"},
+      {"60 Hz", at_rate(60), 0, {}, "4 133344/735 | @500 0"},
+      {"200 Hz", at_rate(200), 0, {}, "4 40000/220 | @500 0"},
+      {"rate too high", at_rate(100000), 0, {}, "-1 | @500 0 | replay frequency 100000 Hz too high"},
+      {"rate overflowing the frame count", at_rate(0xFFFFFFFFu), 0, {}, "-1 | @500 0 | replay frequency 4294967295 Hz too high"},
+      {"data past the end of memory", sc68_builder().empty("MU").num("AT", 0x7FFF0).data(bytes(64, 0x4E)).file(), 0, {},
+       "-1 | @500 0 | 68K memory overflow :($7FFF0-$80030)"},
+      // A play routine that never returns drops the track, not the disk: the track can start again.
+      {"play: bra.s *", sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(replay_with_play({0x60, 0xFE})).file(), 20000, {2000, 2000, 0},
+       "4 160256/883 | -1 -1 4 | @500 0 | track #1 : play routine failed (EMU68_run : routine at 008008 did not return (pc:008008))"},
+      // Xbtimer handlers count their runs in the first 160,256-cycle frame.
+      {"timer A every 160,156.25 cycles", xbtimer_tune(0, 7, 246, 0), 0, {883}, "4 160256/883 | 0 | @500 1"},
+      {"timer B every 3,255.2 cycles", xbtimer_tune(1, 2, 100, 0), 0, {883}, "4 160256/883 | 0 | @500 49"},
+      {"timer C at 200 Hz", xbtimer_tune(2, 5, 192, 0), 0, {883}, "4 160256/883 | 0 | @500 4"},
+      {"timer D at 614.4 kHz", xbtimer_tune(3, 1, 1, 0), 0, {883}, "4 160256/883 | 0 | @500 12307"},
+      // The same handler idling 10,000 turns each time: about 250 million instructions a frame
+      // if nothing stopped them. The frame ends at the step budget and the track is dropped.
+      {"timer D, endless handler", xbtimer_tune(3, 1, 1, 10000), 0, {883, 883},
+       "4 160256/883 | -1 -1 | @500 3353 | track #1 : play routine failed (EMU68_run : MFP-68901 interrupts never end (vector 000110, pc:008036))"},
+      // A replay waiting for the beam counter to move: a wait that never ends fails at once.
+      {"beam: byte 6", beam_wait(0x1039, 0xB039, 0xF006), 100000, {883, 883, 883}, "4 160256/883 | 0 0 0 | @500 0"},
+      {"beam: byte 7", beam_wait(0x1039, 0xB039, 0xF007), 100000, {883, 883, 883}, "4 160256/883 | 0 0 0 | @500 0"},
+      {"beam: word", beam_wait(0x3039, 0xB079, 0xF006), 100000, {883, 883, 883}, "4 160256/883 | 0 0 0 | @500 0"},
+      {"beam: long from 4", beam_wait(0x2039, 0xB0B9, 0xF004), 100000, {883, 883, 883}, "4 160256/883 | 0 0 0 | @500 0"},
   };
   for (const auto& c : cases) {
-    api68_shutdown(api);
-    start();
-    ASSERT_EQ(load(xbtimer_tune(c.timer, c.control, c.data, 0)), 0);
-    std::vector<uint32_t> buf(883);
-    ASSERT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
-    ASSERT_EQ(api68_process(api, buf.data(), 883), 0) << SC68error_peek();
-    const uint8_t* count = api->mem + 0x500;
-    EXPECT_EQ(uint32_t(count[0]) << 24 | count[1] << 16 | count[2] << 8 | count[3], c.per_frame) << c.timer;
+    restart();
+    if (c.step_limit) api->emu.step_limit = c.step_limit;
+    ASSERT_EQ(load(c.tune), 0) << c.what;
+    int status = start();
+    char frame[32] = "";
+    if (status > 0) std::snprintf(frame, sizeof frame, " %u/%u", api->cycles_per_frame, api->samples_per_frame);
+    std::string run = std::to_string(status) + frame;
+    if (!c.calls.empty()) (run += " | ") += statuses(c.calls);
+    (run += " | @500 ") += std::to_string(be32(0x500));
+    if (SC68error_peek()) (run += " | ") += SC68error_peek();
+    EXPECT_EQ(run, c.run) << c.what;
   }
 }
 
-TEST_F(Engine, LoopingInterruptHandlerEndsTheFrameAtTheStepBudget) {
-  // 614.4 kHz interrupts, each idling 10,000 turns: about 250 million
-  // instructions a frame if nothing stopped them.
-  ASSERT_EQ(load(xbtimer_tune(3, 1, 1, 10000)), 0);
-  std::vector<uint32_t> buf(883);
-  ASSERT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
-  EXPECT_EQ(api68_process(api, buf.data(), 883), -1);
-  EXPECT_EQ(api->emu.steps, EMU68_STEP_LIMIT);
-  EXPECT_EQ(std::string(SC68error_peek()).rfind("track #1 : play routine failed (EMU68_run : MFP-68901 interrupts never end", 0), 0u)
-      << SC68error_peek();
-  // The track is dropped: nothing more is emulated.
-  EXPECT_EQ(api68_process(api, buf.data(), 883), -1);
-  EXPECT_EQ(api->emu.steps, EMU68_STEP_LIMIT);
-}
-
-TEST_F(Engine, ReplayWaitingOnTheBeamCounterEnds) {
-  // play: moveq #4,d1 / 2: move.s ADDR,d0 / 1: cmp.s ADDR,d0 / beq.s 1b / dbf d1,2b / rts
+// The test replays' first frames, one engine call per frame as the host renders them, summed
+// up: which sides sound, whether both carry the same samples, and the CRC-32 of the frames.
+TEST_F(Engine, TestReplaysSoundAsPinned) {
   const struct {
-    const char* form;
-    uint16_t move, cmp, addr;
+    const char* replay;
+    unsigned hw;
+    int voices, blend;
+    const char* sound;
   } cases[] = {
-      {"byte 6", 0x1039, 0xB039, 0xF006},
-      {"byte 7", 0x1039, 0xB039, 0xF007},
-      {"word", 0x3039, 0xB079, 0xF006},
-      {"long from 4", 0x2039, 0xB0B9, 0xF004},
+      {"paula_tone.bin", SC68_AMIGA, 1, 0, "left stereo 75645851"},   // voice 0 only: the left side
+      {"paula_tone.bin", SC68_AMIGA, 1, 32768, "left right mono 3ee8c40b"},
+      {"paula_tone.bin", SC68_AMIGA, 1, 20480, "left right stereo 6ecf6a56"},   // the default blend
+      {"paula_tone.bin", SC68_AMIGA, 15, 0, "left right stereo b41f10a6"},
+      {"ym_tone.bin", SC68_YM, 0, 20480, "left right mono 8c4fe129"},
   };
   for (const auto& c : cases) {
-    api68_shutdown(api);
-    start();
-    api->emu.step_limit = 100000;   // a wait that never ends fails at once
-    auto hi = [](uint16_t w) { return uint8_t(w >> 8); };
-    auto lo = [](uint16_t w) { return uint8_t(w); };
-    bytes code = {0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x75, 0x4E, 0x71, 0x72, 0x04,
-                  hi(c.move), lo(c.move), 0x00, 0xDF, hi(c.addr), lo(c.addr),
-                  hi(c.cmp), lo(c.cmp), 0x00, 0xDF, hi(c.addr), lo(c.addr),
-                  0x67, 0xF8, 0x51, 0xC9, 0xFF, 0xF0, 0x4E, 0x75};
-    ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(code).file()), 0);
-    std::vector<uint32_t> buf(3 * 883);
-    ASSERT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE);
-    EXPECT_EQ(api68_process(api, buf.data(), int(buf.size())), 0) << c.form;
+    restart();
+    ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", c.hw).num("D0", uint32_t(c.voices)).data(test_replay(c.replay)).file()), 0);
+    api->amiga_blend = c.blend;
+    bool left = false, right = false, mono = true;
+    uLong crc = crc32(0, nullptr, 0);
+    for (int i = 0; i < 5000; ++i) {
+      uint32_t f = 0;
+      api68_process(api, &f, 1);
+      left |= (f & 0xFFFF) != 0;
+      right |= (f >> 16) != 0;
+      mono &= (f & 0xFFFF) == (f >> 16);
+      uint8_t pcm[4] = {uint8_t(f), uint8_t(f >> 8), uint8_t(f >> 16), uint8_t(f >> 24)};
+      crc = crc32(crc, pcm, 4);
+    }
+    char sum[64];
+    std::snprintf(sum, sizeof sum, "%s%s%s %08lx", left ? "left " : "", right ? "right " : "", mono ? "mono" : "stereo", crc);
+    EXPECT_EQ(sum, std::string(c.sound)) << c.replay << " " << c.voices << " " << c.blend;
   }
 }
 
-TEST_F(Engine, PaulaToneAndAmigaBlend) {
-  bytes code = replay("paula_tone.bin");
-  ASSERT_FALSE(code.empty());
-  // Voice 0 only: the left channel.
-  ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", SC68_AMIGA).num("D0", 1).data(code).file()), 0);
-  api->amiga_blend = 0;
-  std::vector<uint32_t> dry = render(4000);
-  EXPECT_TRUE(any_sound(dry, 0));
-  EXPECT_FALSE(any_sound(dry, 1));
-
-  restart();
-  api->amiga_blend = 32768;
-  std::vector<uint32_t> mid = render(4000);
-  EXPECT_TRUE(any_sound(mid, 1));
-  for (uint32_t f : mid) ASSERT_EQ(f & 0xFFFF, f >> 16);
-
-  restart();
-  api->amiga_blend = 20480;
-  std::vector<uint32_t> def = render(4000);
-  for (size_t i = 0; i < def.size(); ++i) {
-    int l = int16_t(dry[i] & 0xFFFF);
-    EXPECT_EQ(int16_t(def[i] & 0xFFFF), int16_t((l * (65536 - 20480)) >> 16));
-    EXPECT_EQ(int16_t(def[i] >> 16), int16_t((l * 20480) >> 16));
-  }
-}
-
-TEST_F(Engine, YmToneIsMonoOnBothSides) {
-  bytes code = replay("ym_tone.bin");
-  ASSERT_FALSE(code.empty());
-  ASSERT_EQ(load(sc68_builder().empty("MU").data(code).file()), 0);
-  std::vector<uint32_t> out = render(5000);
-  EXPECT_TRUE(any_sound(out, 0));
-  for (uint32_t f : out) ASSERT_EQ(f & 0xFFFF, f >> 16);
-}
-
-TEST_F(Engine, SndhPlaysWithoutADataFolder) {
-  // An empty data folder: the replay built into the engine plays the file.
-  api68_shutdown(api);
-  fs::create_directories(home / "empty");
-  setenv("SC68_DATA", (home / "empty").c_str(), 1);
-  start();
-  // SNDH file: init stores D0 at $500, play counts at $504.
-  bytes f = {0x60, 0x00, 0, 0, 0x60, 0x00, 0, 0, 0x60, 0x00, 0, 0};
-  std::string tags = "SNDH##03TC100\0\0HDNS";
-  f.insert(f.end(), tags.begin(), tags.end());
-  while (f.size() < 64) f.push_back(0);
-  size_t init = f.size();
-  f.insert(f.end(), {0x23, 0xC0, 0, 0, 0x05, 0x00, 0x4E, 0x75});
-  size_t stop = f.size();
-  f.insert(f.end(), {0x4E, 0x75});
-  size_t play = f.size();
-  f.insert(f.end(), {0x52, 0xB9, 0, 0, 0x05, 0x04, 0x4E, 0x75});
-  const size_t targets[3] = {init, stop, play};
+// Track 1 runs the file through the replay built into the engine, the others run it directly.
+TEST_F(Engine, SndhPlaysThroughTheBuiltInReplay) {
+  // init stores D0 at $500, play counts at $504; the branches are filled in below.
+  bytes f = sndh_file(std::string("##03TC100\0\0", 11));
+  const bytes routines[3] = {{0x23, 0xC0, 0, 0, 0x05, 0x00, 0x4E, 0x75}, {0x4E, 0x75}, {0x52, 0xB9, 0, 0, 0x05, 0x04, 0x4E, 0x75}};
   for (size_t i = 0; i < 3; ++i) {
-    size_t disp = targets[i] - (4 * i + 2);
-    f[4 * i + 2] = uint8_t(disp >> 8);
-    f[4 * i + 3] = uint8_t(disp);
+    f[4 * i + 3] = uint8_t(f.size() - 4 * i - 2);
+    f.insert(f.end(), routines[i].begin(), routines[i].end());
   }
-  ASSERT_EQ(load(f), 0);
-  ASSERT_EQ(api68_play(api, 2), 0);
-  std::vector<uint32_t> buf(2000);
-  ASSERT_EQ(api68_process(api, buf.data(), 0), API68_CHANGE) << (SC68error_peek() ? SC68error_peek() : "");
-  EXPECT_EQ(api->cycles_per_frame, 80000u);   // Timer-C at 100 Hz
-  EXPECT_EQ(api->mem[0x503], 2);              // the sub-tune number
-  api68_process(api, buf.data(), int(api->samples_per_frame) * 3);
-  EXPECT_EQ(api->mem[0x507], 3);
+  for (uint32_t track : {1u, 2u}) {
+    restart();
+    ASSERT_EQ(load(f), 0);
+    ASSERT_EQ(api68_play(api, int(track)), 0);
+    ASSERT_EQ(start(), API68_CHANGE) << SC68error_peek();
+    EXPECT_EQ(api->cycles_per_frame, 80000u);   // Timer-C at 100 Hz
+    EXPECT_EQ(be32(0x500), track);              // the sub-tune number
+    statuses({int(api->samples_per_frame) * 3});
+    EXPECT_EQ(be32(0x504), 3u);
+  }
 }
 
 TEST_F(Engine, ShutdownSavesTheConfiguration) {
   api->amiga_blend = 1234;
   api->default_time_ms = 90500;
   api68_shutdown(api);
-  std::ifstream in(home / "config.txt");
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text(std::istreambuf_iterator<char>(std::ifstream(home / "config.txt").rdbuf()), {});
   EXPECT_NE(text.find("amiga_blend   =    1234"), std::string::npos);
   EXPECT_NE(text.find("default_time  =      91"), std::string::npos);
-  start();
+  api = nullptr;
+  restart();
   EXPECT_EQ(api->amiga_blend, 1234);
   EXPECT_EQ(api->default_time_ms, 91000u);
 }
@@ -394,21 +291,15 @@ TEST_F(Engine, ShutdownSavesTheConfiguration) {
 TEST(ReplayBytes, CommittedBinariesMatchTheirSources) {
   if (std::system("command -v m68k-linux-gnu-as > /dev/null 2>&1")) GTEST_SKIP() << "no 68000 assembler";
   const std::string root = KELVARIN_SOURCE_DIR;
-  const std::pair<std::string, std::string> replays[] = {
-      {"sc68/replay/sndh_ice.s", "sc68/data/Replay/sndh_ice.bin"},
-      {"tests/sc68/engine/data/paula_tone.s", "tests/sc68/engine/data/paula_tone.bin"},
-      {"tests/sc68/engine/data/ym_tone.s", "tests/sc68/engine/data/ym_tone.bin"},
-      {"tests/sc68/engine/data/xbtimer.s", "tests/sc68/engine/data/xbtimer.bin"},
-  };
-  for (const auto& [src, bin] : replays) {
+  for (std::string bin : {"sc68/data/Replay/sndh_ice", "tests/sc68/engine/data/paula_tone", "tests/sc68/engine/data/ym_tone",
+                          "tests/sc68/engine/data/xbtimer"}) {
+    std::string src = bin.find("sndh_ice") == std::string::npos ? bin + ".s" : "sc68/replay/sndh_ice.s";
     std::string out = fs::current_path() / (fs::path(bin).filename().string() + ".new");
     std::string cmd = "sh " + root + "/sc68/replay/build.sh " + root + "/" + src + " " + out;
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
-    std::ifstream a(out, std::ios::binary), b(root + "/" + bin, std::ios::binary);
-    std::string x((std::istreambuf_iterator<char>(a)), std::istreambuf_iterator<char>());
-    std::string y((std::istreambuf_iterator<char>(b)), std::istreambuf_iterator<char>());
-    EXPECT_FALSE(y.empty()) << bin;
-    EXPECT_EQ(x, y) << bin;
+    std::ifstream built(out, std::ios::binary);
+    EXPECT_FALSE(source_file(bin + ".bin").empty()) << bin;
+    EXPECT_EQ(bytes(std::istreambuf_iterator<char>(built), {}), source_file(bin + ".bin")) << bin;
     fs::remove(out);
   }
 }

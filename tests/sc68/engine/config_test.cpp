@@ -1,13 +1,13 @@
+// The configuration file and the resource paths it and the replays are found under.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <set>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -19,7 +19,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-config68 parse(const std::string& text) {
+// All seven values after reading the text and clamping.
+std::string parse(const std::string& text) {
   config68 c;
   SC68config_default(&c);
   istream68* is = istream68_mem_create(text.data(), int(text.size()), ISTREAM68_READ);
@@ -27,41 +28,47 @@ config68 parse(const std::string& text) {
   EXPECT_EQ(SC68config_read(&c, is), 0);
   istream68_destroy(is);
   SC68config_valid(&c);
-  return c;
+  std::string s;
+  for (int v : c.value) s += std::to_string(v) + " ";
+  return s;
 }
 
 std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
   std::stringstream s;
-  s << in.rdbuf();
+  s << std::ifstream(p, std::ios::binary).rdbuf();
   return s.str();
 }
 
+const std::string kHeader = "# -*- sc68 config file -*-\n";
+
 // A scratch directory with the three variables under the test's control.
 struct Paths : ::testing::Test {
-  fs::path root;
+  fs::path root = fs::current_path() / ("rsc_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  config68 defaults;
   void SetUp() override {
-    root = fs::current_path() / ("rsc_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(root);
     fs::create_directories(root / "user" / "Replay");
+    fs::create_directories(root / "share" / "Sample");
     fs::create_directories(root / "share" / "Replay");
     unsetenv("SC68_DATA");
     unsetenv("SC68_HOME");
     unsetenv("HOME");
     SC68rsc_shutdown();
-    SC68error_flush();
+    SC68config_default(&defaults);
   }
   void TearDown() override {
     SC68rsc_shutdown();
     fs::remove_all(root);
   }
   void put(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
-  // Where a replay is read from: its stream's name, "" when it is not found.
-  std::string opened(const char* name) {
-    istream68* is = SC68rsc_open(SC68rsc_replay, name, ISTREAM68_READ);
-    std::string where = is ? istream68_name(is) : "";
+  // Where a resource is opened from, or the message of the failed open.
+  std::string open(const char* name, rsc68_t type = SC68rsc_replay, int mode = ISTREAM68_READ) {
+    SC68error_flush();
+    istream68* is = SC68rsc_open(type, name, mode);
+    std::string where = is ? istream68_name(is) : SC68error_peek();
     istream68_destroy(is);
-    return where;
+    size_t at = where.find(root.string());
+    return at == std::string::npos ? where : where.replace(at, root.string().size(), "ROOT");
   }
   std::set<std::string> entries(const fs::path& dir) {
     std::set<std::string> names;
@@ -73,104 +80,79 @@ struct Paths : ::testing::Test {
 }  // namespace
 
 TEST(Config, KeysValuesAndClamping) {
-  config68 c = parse(
-      "# comment\n"
-      "  SAMPLING_RATE = 22050\n"
-      "\tAmiga_Blend=0x100\n"
-      "force_track   junk = 010\n"
-      "default_time = -5\n"
-      "skip_time = 999999\n"
-      "total_time = 123456789\n"
-      "unknown_key = 7\n"
-      "=version 5\n"
-      "version\n");
-  EXPECT_EQ(c.value[CONFIG68_SAMPLING_RATE], 22050);
-  EXPECT_EQ(c.value[CONFIG68_AMIGA_BLEND], 256);
-  EXPECT_EQ(c.value[CONFIG68_FORCE_TRACK], 8);          // octal
-  EXPECT_EQ(c.value[CONFIG68_DEFAULT_TIME], 0);         // clamped up
-  EXPECT_EQ(c.value[CONFIG68_SKIP_TIME], 86400);        // clamped down
-  EXPECT_EQ(c.value[CONFIG68_TOTAL_TIME], 123456789);   // 0..0: no limit
-  EXPECT_EQ(c.value[CONFIG68_VERSION], 221);
-
-  EXPECT_EQ(parse("sampling_rate=100\n").value[CONFIG68_SAMPLING_RATE], 6000);
+  const struct {
+    std::string text;
+    const char* values;   // version, rate, blend, track, skip, default and total time
+  } cases[] = {
+      {"# comment\n  SAMPLING_RATE = 22050\n\tAmiga_Blend=0x100\nforce_track   junk = 010\n"
+       "default_time = -5\nskip_time = 999999\ntotal_time = 123456789\nunknown_key = 7\n=version 5\nversion\n",
+       "221 22050 256 8 86400 0 123456789 "},
+      {"sampling_rate=100\namiga_blend=70000\n", "221 6000 65536 1 4 180 0 "},
+      // A line longer than the buffer is dropped whole, not read on as a new line.
+      {"# " + std::string(3000, 'x') + " force_track = 9\nversion=300\n", "300 44100 20480 1 4 180 0 "},
+      {"version = 300 " + std::string(2000, ' ') + "\nforce_track=5\n", "300 44100 20480 5 4 180 0 "},
+  };
+  for (const auto& c : cases) EXPECT_EQ(parse(c.text), c.values) << c.text.substr(0, 60);
   EXPECT_EQ(SC68config_find("Force_Track"), CONFIG68_FORCE_TRACK);
   EXPECT_EQ(SC68config_find("force_track2"), -1);
 }
 
-TEST(Config, OverlongLineIsDroppedWhole) {
-  std::string line = "# " + std::string(3000, 'x') + " force_track = 9\n";
-  EXPECT_EQ(parse(line + "version=300\n").value[CONFIG68_FORCE_TRACK], 1);
-  std::string key_line = "version = 300 " + std::string(2000, ' ') + "\nforce_track=5\n";
-  config68 c = parse(key_line);
-  EXPECT_EQ(c.value[CONFIG68_VERSION], 300);
-  EXPECT_EQ(c.value[CONFIG68_FORCE_TRACK], 5);
+// The reader under the configuration parser fills at most the buffer it is given.
+TEST(Config, LineReadStopsAtItsBuffer) {
+  istream68* is = istream68_mem_create("abcdefgh\n", 9, ISTREAM68_READ);
+  istream68_open(is);
+  char buf[8];
+  EXPECT_EQ(istream68_gets(is, buf, 4), 3);
+  EXPECT_STREQ(buf, "abc");
+  istream68_destroy(is);
 }
 
-TEST_F(Paths, ConfigRoundTripThroughUserPath) {
+// The save goes to a new file of its own that replaces the old one whole: a link planted where
+// it writes is replaced, not written through, and a short write leaves the old file.
+TEST_F(Paths, SaveReplacesTheFileWholeOrNotAtAll) {
   SC68rsc_set_user((root / "user").c_str());
-  SC68rsc_set_share((root / "share").c_str());
-  config68 c;
-  SC68config_default(&c);
+  config68 c = defaults;
   c.value[CONFIG68_AMIGA_BLEND] = 1000;
   c.value[CONFIG68_DEFAULT_TIME] = 240;
   c.value[CONFIG68_TOTAL_TIME] = 77;
-  ASSERT_EQ(SC68config_save(&c), 0);
-  std::string text = slurp(root / "user" / "config.txt");
-  EXPECT_EQ(text.rfind("# -*- sc68 config file -*-\n", 0), 0u);
-  EXPECT_NE(text.find("amiga_blend   =    1000   [       0..   65536] (20480) left/right voices blending factor for Amiga\n"),
-            std::string::npos);
-  EXPECT_EQ(entries(root / "user"), (std::set<std::string>{"Replay", "config.txt"}));
-  std::istringstream lines(text);
-  for (std::string l; std::getline(lines, l);) {
-    if (!l.empty() && l[0] != '#') {
-      EXPECT_NE(l.find('='), std::string::npos) << l;
-    }
-  }
-
-  config68 back;
-  ASSERT_EQ(SC68config_load(&back), 0);
-  for (int i = 0; i < CONFIG68_COUNT; ++i) EXPECT_EQ(back.value[i], c.value[i]) << SC68config_table[i].name;
-}
-
-TEST_F(Paths, ShortWriteKeepsTheOldFile) {
-  SC68rsc_set_user((root / "user").c_str());
-  put(root / "user" / "config.txt", "force_track=7\n");
-  // A file size limit below the comment block: the save comes up short.
-  rlimit old_limit;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
-  void (*old_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = old_limit;
-  small.rlim_cur = 100;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  config68 c;
-  SC68config_default(&c);
-  int result = SC68config_save(&c);
-  setrlimit(RLIMIT_FSIZE, &old_limit);
-  std::signal(SIGXFSZ, old_handler);
-  EXPECT_EQ(result, -1);
-  EXPECT_EQ(slurp(root / "user" / "config.txt"), "force_track=7\n");
-  EXPECT_EQ(entries(root / "user"), (std::set<std::string>{"Replay", "config.txt"})) << "the new file is removed";
-}
-
-TEST_F(Paths, SaveWritesNoPlantedLink) {
-  // A link at the old fixed temporary name, or at the file itself, must not
-  // carry the save into the file it points at.
-  for (const char* planted : {"config.txt.tmp", "config.txt"}) {
-    SCOPED_TRACE(planted);
+  const struct {
+    const char* planted;   // a link to the victim file
+    rlim_t size_limit;     // 100: below the comment block
+    int result;
+  } cases[] = {{nullptr, RLIM_INFINITY, 0}, {"config.txt.tmp", RLIM_INFINITY, 0}, {"config.txt", RLIM_INFINITY, 0}, {nullptr, 100, -1}};
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.planted ? k.planted : std::to_string(k.size_limit));
     fs::remove_all(root / "user");
     fs::create_directories(root / "user");
+    put(root / "user" / "config.txt", "force_track=7\n");
     put(root / "victim", "precious\n");
-    fs::create_symlink(root / "victim", root / "user" / planted);
-    SC68rsc_set_user((root / "user").c_str());
-    config68 c;
-    SC68config_default(&c);
-    ASSERT_EQ(SC68config_save(&c), 0);
+    if (k.planted) fs::remove(root / "user" / k.planted), fs::create_symlink(root / "victim", root / "user" / k.planted);
+    rlimit old_limit, limit;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    void (*old_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    limit = old_limit;
+    limit.rlim_cur = std::min(k.size_limit, old_limit.rlim_cur);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    int result = SC68config_save(&c);
+    setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+    EXPECT_EQ(result, k.result);
     EXPECT_EQ(slurp(root / "victim"), "precious\n");
+    std::set<std::string> files{"config.txt"};
+    if (k.planted) files.insert(k.planted);
+    EXPECT_EQ(entries(root / "user"), files);
+    std::string text = slurp(root / "user" / "config.txt");
+    if (k.result) {
+      EXPECT_EQ(text, "force_track=7\n");
+      continue;
+    }
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(root / "user" / "config.txt")));
-    EXPECT_EQ(slurp(root / "user" / "config.txt").rfind("# -*- sc68 config file -*-\n", 0), 0u);
-    std::set<std::string> want{"config.txt"};
-    if (std::string(planted) != "config.txt") want.insert(planted);
-    EXPECT_EQ(entries(root / "user"), want);
+    EXPECT_EQ(text.rfind(kHeader, 0), 0u);
+    EXPECT_NE(text.find("amiga_blend   =    1000   [       0..   65536] (20480) left/right voices blending factor for Amiga\n"),
+              std::string::npos);
+    config68 back;
+    ASSERT_EQ(SC68config_load(&back), 0);
+    for (int i = 0; i < CONFIG68_COUNT; ++i) EXPECT_EQ(back.value[i], c.value[i]) << SC68config_table[i].name;
   }
 }
 
@@ -183,100 +165,72 @@ TEST_F(Paths, EndlessConfigFileStopsAtItsSizeLimit) {
   EXPECT_NE(std::string(SC68error_peek()).find("more than 65536 bytes, the rest is ignored"), std::string::npos);
 }
 
-TEST_F(Paths, UserPathFirstThenShared) {
+TEST_F(Paths, ResourcesFromTheUserPathThenTheSharedOneThenBuiltIn) {
   SC68rsc_set_user((root / "user").c_str());
   SC68rsc_set_share((root / "share").c_str());
-  put(root / "share" / "Replay" / "tune.bin", "shared");
-  EXPECT_EQ(opened("TUNE"), (root / "share" / "Replay" / "tune.bin").string());   // names lower-cased
-  put(root / "user" / "Replay" / "tune.bin", "user");
-  EXPECT_EQ(opened("tune"), (root / "user" / "Replay" / "tune.bin").string());
-
-  // Writing never goes to the shared path.
-  SC68rsc_set_user(nullptr);
-  EXPECT_EQ(SC68rsc_open(SC68rsc_config, "config", ISTREAM68_WRITE), nullptr);
-  EXPECT_EQ(std::string(SC68error_peek()), "SC68rsc_open(1,config,2) : not found");
-}
-
-TEST_F(Paths, DefaultsFromEnvironment) {
-  setenv("HOME", (root / "home").c_str(), 1);
-  setenv("SC68_DATA", (root / "share").c_str(), 1);
-  EXPECT_EQ(std::string(SC68rsc_get_user()), (root / "home" / ".sc68").string());
-  EXPECT_EQ(std::string(SC68rsc_get_share()), (root / "share").string());
-  SC68rsc_shutdown();
-  setenv("SC68_HOME", (root / "user").c_str(), 1);
-  EXPECT_EQ(std::string(SC68rsc_get_user()), (root / "user").string());
-  SC68rsc_shutdown();
-  unsetenv("SC68_HOME");
-  unsetenv("HOME");
-  EXPECT_EQ(SC68rsc_get_user(), nullptr);
-  // Without SC68_DATA the program's own data folder holds the replays.
-  unsetenv("SC68_DATA");
-  SC68rsc_shutdown();
-  EXPECT_NE(opened("sndh_ice").find("/Replay/sndh_ice.bin"), std::string::npos);
-}
-
-TEST_F(Paths, EmptyVariablesCountAsUnset) {
-  const std::string home = (root / "home").string();
+  put(root / "share" / "Sample" / "Kick", "sample");
   const struct {
-    const char* sc68_home;
-    const char* home;
-    std::string user;   // empty: no user path
+    const char* put;   // file put in place first, or null
+    const char* name;
+    rsc68_t type;
+    int mode;
+    std::string where;
   } cases[] = {
-      {"", home.c_str(), home + "/.sc68"},
-      {"", "", ""},
-      {nullptr, "", ""},
+      {"share/Replay/tune.bin", "TUNE", SC68rsc_replay, 1, "ROOT/share/Replay/tune.bin"},   // replay names lower-cased
+      {"user/Replay/tune.bin", "tune", SC68rsc_replay, 1, "ROOT/user/Replay/tune.bin"},
+      {nullptr, "Kick", SC68rsc_sample, 1, "ROOT/share/Sample/Kick"},
+      {nullptr, "SNDH_ICE", SC68rsc_replay, 1, "mem://"},
+      {"share/Replay/sndh_ice.bin", "sndh_ice", SC68rsc_replay, 1, "ROOT/share/Replay/sndh_ice.bin"},
+      {nullptr, "sndh_ice", SC68rsc_config, 1, "SC68rsc_open(1,sndh_ice,1) : not found"},
+      {nullptr, "other", SC68rsc_replay, 1, "SC68rsc_open(0,other,1) : not found"},
+      {nullptr, "Kick", SC68rsc_sample, 2, "SC68rsc_open(2,Kick,2) : not found"},   // writing never goes to the shared path
+      {nullptr, nullptr, SC68rsc_replay, 1, "share_path() : NULL resource name"},
+      {nullptr, "x", SC68rsc_replay, 3, "share_path(x) : invalid open mode (3)"},
+      {nullptr, "x", rsc68_t(9), 1, "SC68rsc_open(9,x,1) : invalid resource type"},
+      {nullptr, "x", rsc68_t(-1), 1, "SC68rsc_open(-1,x,1) : invalid resource type"},
+  };
+  for (const auto& c : cases) {
+    if (c.put) put(root / c.put, "x");
+    std::string where = open(c.name, c.type, c.mode);
+    EXPECT_EQ(where.substr(0, c.where.size()), c.where) << (c.name ? c.name : "(null)");
+  }
+  for (const char* name : {"../../etc/passwd", "..", "Replay/tune", "/etc/passwd", "a\\b", ""})
+    EXPECT_EQ(open(name), "share_path(" + std::string(name) + ") : not a plain resource name");
+  // A long name takes a heap path, not a truncated one.
+  put(root / "share" / "Replay" / (std::string(200, 'a') + ".bin"), "x");
+  EXPECT_EQ(open(std::string(1500, 'a').c_str()).substr(0, 15), "SC68rsc_open(0,");
+  rsc68_handler_t old = SC68rsc_set_handler(nullptr);
+  EXPECT_EQ(open("x"), "share_path(x) : NULL resource handler");
+  SC68rsc_set_handler(old);
+}
+
+TEST_F(Paths, PathsFromTheEnvironmentEmptyCountingAsUnset) {
+  const std::string home = (root / "home").string(), user = (root / "user").string(), share = (root / "share").string();
+  const struct {
+    const char* sc68_home;   // null: unset
+    const char* home;
+    const char* sc68_data;
+    std::string user;   // empty: no user path
+    std::string share;  // empty: the program's own data folder
+  } cases[] = {
+      {nullptr, home.c_str(), share.c_str(), home + "/.sc68", share},
+      {user.c_str(), home.c_str(), nullptr, user, ""},
+      {"", home.c_str(), "", home + "/.sc68", ""},
+      {"", "", "", "", ""},
+      {nullptr, "", nullptr, "", ""},
+      {nullptr, nullptr, nullptr, "", ""},
   };
   for (const auto& c : cases) {
     SC68rsc_shutdown();
-    if (c.sc68_home) setenv("SC68_HOME", c.sc68_home, 1);
-    else unsetenv("SC68_HOME");
-    setenv("HOME", c.home, 1);
-    setenv("SC68_DATA", "", 1);
-    const char* user = SC68rsc_get_user();
-    EXPECT_EQ(user ? std::string(user) : "", c.user) << "SC68_HOME=" << (c.sc68_home ? c.sc68_home : "(unset)")
-                                                     << " HOME=" << c.home;
-    // The shared path falls back to the program's data folder, never "".
-    EXPECT_STRNE(SC68rsc_get_share(), "");
+    for (auto [name, value] : {std::pair{"SC68_HOME", c.sc68_home}, {"HOME", c.home}, {"SC68_DATA", c.sc68_data}}) {
+      if (value) setenv(name, value, 1);
+      else unsetenv(name);
+    }
+    const char* got = SC68rsc_get_user();
+    EXPECT_EQ(got ? std::string(got) : "", c.user) << c.user;
+    if (!c.share.empty()) EXPECT_EQ(std::string(SC68rsc_get_share()), c.share);
+    else EXPECT_NE(open("sndh_ice").find("/Replay/sndh_ice.bin"), std::string::npos) << SC68rsc_get_share();
   }
   // Nothing to write to: no user path, so no "/config.txt".
-  config68 c;
-  SC68config_default(&c);
-  EXPECT_EQ(SC68config_save(&c), -1);
-}
-
-TEST_F(Paths, ResourceNamesArePlainNames) {
-  SC68rsc_set_share((root / "share").c_str());
-  put(root / "evil.bin", "outside");
-  put(root / "share" / "Replay" / "x.bin", "inside");
-  for (const char* name : {"../../evil", "..", "Replay/x", "/etc/passwd", "a\\b", ""}) {
-    EXPECT_EQ(opened(name), "") << name;
-    EXPECT_EQ(std::string(SC68error_peek()), "share_path(" + std::string(name) + ") : not a plain resource name");
-  }
-  EXPECT_EQ(opened("x"), (root / "share" / "Replay" / "x.bin").string());
-}
-
-TEST_F(Paths, BuiltInReplayUnlessAFolderHasOne) {
-  SC68rsc_set_share((root / "share").c_str());
-  EXPECT_EQ(opened("SNDH_ICE").rfind("mem://", 0), 0u);
-  put(root / "share" / "Replay" / "sndh_ice.bin", "from the folder");
-  EXPECT_EQ(opened("sndh_ice"), (root / "share" / "Replay" / "sndh_ice.bin").string());
-  EXPECT_EQ(opened("other"), "");
-}
-
-TEST_F(Paths, OpenArgumentChecks) {
-  EXPECT_EQ(SC68rsc_open(SC68rsc_replay, nullptr, 1), nullptr);
-  EXPECT_EQ(std::string(SC68error_peek()), "share_path() : NULL resource name");
-  EXPECT_EQ(SC68rsc_open(SC68rsc_replay, "x", 3), nullptr);
-  EXPECT_EQ(std::string(SC68error_peek()), "share_path(x) : invalid open mode (3)");
-  EXPECT_EQ(SC68rsc_open(rsc68_t(9), "x", 1), nullptr);
-  EXPECT_EQ(std::string(SC68error_peek()), "SC68rsc_open(9,x,1) : invalid resource type");
-  rsc68_handler_t old = SC68rsc_set_handler(nullptr);
-  EXPECT_EQ(SC68rsc_open(SC68rsc_replay, "x", 1), nullptr);
-  EXPECT_EQ(std::string(SC68error_peek()), "share_path(x) : NULL resource handler");
-  SC68rsc_set_handler(old);
-  // A long name takes a heap path, not a truncated one.
-  SC68rsc_set_share((root / "share").c_str());
-  std::string longname(1500, 'a');
-  put(root / "share" / "Replay" / (std::string(200, 'a') + ".bin"), "x");
-  EXPECT_EQ(SC68rsc_open(SC68rsc_replay, longname.c_str(), 1), nullptr);
+  EXPECT_EQ(SC68config_save(&defaults), -1);
 }

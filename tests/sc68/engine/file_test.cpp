@@ -1,337 +1,268 @@
+// Loading disks from SC68, SNDH, ICE and gzip bytes, and the ICE depacker on its own.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <cstdio>
+#include <random>
+#include <regex>
 #include <string>
 
 #include "sc68/base68.h"
-#include "sc68/file68.h"
+#include "sc68/ice68.h"
 #include "tests/sc68/engine/sc68_builder.h"
 #include "tools/icepack/icepack.h"
 
 namespace {
 
-struct Loaded {
-  disk68* d;
-  explicit Loaded(const bytes& b) : d(SC68file_load_mem(b.data(), int(b.size()))) {}
-  ~Loaded() { SC68file_free(d); }
-};
-
-std::string newest_error() {
-  const char* e = SC68error_peek();
-  return e ? e : "";
+std::string errors() {
+  std::string all;
+  while (const char* e = SC68error_get()) all = std::string(e) + (all.empty() ? "" : " / ") + all;
+  return std::regex_replace(all, std::regex("mem://[0-9a-fx:]+"), "mem");
 }
 
-// Message of the failed load: the loader's line and the reason's detail line.
-std::string load_error(const bytes& b) {
+// The loaded disk, or the load's messages, oldest first. A disk shows its header and musics 1 to
+// 3 and the last; of these only the data and what differs from the defaults: 50 Hz on the YM
+// from $8000, "???" for unknown texts, 0 for the rest.
+std::string describe(disk68* d) {
+  if (!d) return errors();
+  std::string s = std::to_string(d->nb_six) + " tracks";
+  auto add = [&s](bool shown, const std::string& field) {
+    if (shown) s += field;
+  };
+  auto text = [](const char* t) { return std::string(t ? t : "(null)"); };
+  add(text(d->name) != "???", " of " + text(d->name));
+  add(d->default_six, ", default " + std::to_string(d->default_six + 1));
+  add(d->hwflags != SC68_YM, ", hw " + std::to_string(d->hwflags));
+  for (int i = 0; i < d->nb_six; ++i) {
+    if (i >= 3 && i != d->nb_six - 1) continue;
+    const music68& m = d->mus[i];
+    s += " |";
+    add(text(m.name) != "???", " name " + text(m.name) + ",");
+    add(text(m.author) != "???", " author " + text(m.author) + ",");
+    add(text(m.composer) != "???", " composer " + text(m.composer) + ",");
+    add(m.d0, " d0 " + std::to_string(m.d0) + ",");
+    char at[16];
+    std::snprintf(at, sizeof at, " at %x,", m.a0);
+    add(m.a0 != 0x8000, at);
+    add(m.frq != 50, " " + std::to_string(m.frq) + " Hz,");
+    add(m.hwflags != SC68_YM, " hw " + std::to_string(m.hwflags) + ",");
+    add(m.start_ms, " from " + std::to_string(m.start_ms) + ",");
+    add(m.time_ms, " " + std::to_string(m.time_ms) + " ms,");
+    add(m.frames, " " + std::to_string(m.frames) + " frames,");
+    add(m.replay, " replay " + text(m.replay) + ",");
+    s += " data " + std::to_string(m.data - d->mus[0].data) + "+" + std::to_string(m.datasz);
+  }
+  return s;
+}
+
+std::string load(const bytes& b) {
   SC68error_flush();
-  Loaded l(b);
-  EXPECT_EQ(l.d, nullptr);
-  return newest_error();
+  disk68* d = SC68file_load_mem(b.data(), int(b.size()));
+  std::string s = describe(d);
+  SC68file_free(d);
+  return s;
 }
 
-bytes gzip(const bytes& in) {
-  z_stream z{};
-  deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-  bytes out(compressBound(uLong(in.size())) + 64);
-  z.next_in = const_cast<Bytef*>(in.data());
-  z.avail_in = uInt(in.size());
-  z.next_out = out.data();
-  z.avail_out = uInt(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
+bytes gzip(const bytes& in, int times = 1) {
+  bytes out = in;
+  for (int i = 0; i < times; ++i) {
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    bytes next(compressBound(uLong(out.size())) + 64);
+    z.next_in = out.data();
+    z.avail_in = uInt(out.size());
+    z.next_out = next.data();
+    z.avail_out = uInt(next.size());
+    deflate(&z, Z_FINISH);
+    next.resize(z.total_out);
+    deflateEnd(&z);
+    out = next;
+  }
   return out;
 }
 
-bytes minimal() { return sc68_builder().empty("MU").data(rts_replay()).file(); }
+bytes ice(const bytes& in) { return ice_pack(in.data(), in.size()); }
+
+bytes cat(std::initializer_list<bytes> parts) {
+  bytes all;
+  for (const bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+bytes with(bytes b, size_t at, std::initializer_list<uint8_t> v) {
+  std::copy(v.begin(), v.end(), b.begin() + long(at));
+  return b;
+}
+
+bytes noise(size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  bytes b(n);
+  for (auto& c : b) c = uint8_t(rng());
+  return b;
+}
+
+const bytes minimal = sc68_builder().empty("MU").data(rts_replay()).file();
 
 }  // namespace
 
-TEST(Sc68Recognition, EachBranchAndMessage) {
-  bytes tiny(55, 0);
-  EXPECT_NE(load_error(tiny).find("Failed (read header)"), std::string::npos);
-  SC68error_get();
-  EXPECT_EQ(newest_error(), "Not SC68 file : Missing ID");
-
-  bytes junk(100, 'x');
-  load_error(junk);
-  SC68error_get();
-  EXPECT_EQ(newest_error(), "Not SC68 file : Missing ID");
-
-  // The identification string differing only in its final zero.
-  bytes almost = minimal();
-  almost[55] = ' ';
-  load_error(almost);
-  SC68error_get();
-  EXPECT_EQ(newest_error(), "Not SC68 file : Missing ID");
-
-  bytes nobase = minimal();
-  nobase[58] = 'X';
-  load_error(nobase);
-  SC68error_get();
-  EXPECT_EQ(newest_error(), "Not SC68 file : Missing BASE Chunk");
-
-  bytes weird = minimal();
-  weird[60] = 8;
-  weird[61] = weird[62] = weird[63] = 0;
-  load_error(weird);
-  SC68error_get();
-  EXPECT_EQ(newest_error(), "Not SC68 file : Weird BASE Chunk size");
-
-  bytes cut = minimal();
-  cut.resize(62);
-  load_error(cut);
-  SC68error_get();
-  EXPECT_EQ(newest_error(), "Not SC68 file : Weird BASE Chunk size");
-}
-
-TEST(Sc68Recognition, FailureLineNamesTheMemoryBlock) {
-  bytes junk(100, 'x');
-  std::string e = load_error(junk);
-  EXPECT_EQ(e.rfind("SC68file_load(mem://0x", 0), 0u) << e;
-  EXPECT_NE(e.find(") : Failed (read header)"), std::string::npos);
-}
-
-TEST(Sc68Validation, DefaultsOfAMinimalFile) {
-  Loaded l(minimal());
-  ASSERT_NE(l.d, nullptr);
-  const disk68& d = *l.d;
-  EXPECT_EQ(d.nb_six, 1);
-  EXPECT_STREQ(d.name, "???");
-  const music68& m = d.mus[0];
-  EXPECT_EQ(m.a0, 0x8000u);
-  EXPECT_EQ(m.frq, 50u);
-  EXPECT_EQ(m.hwflags, unsigned(SC68_YM));
-  EXPECT_STREQ(m.author, "???");
-  EXPECT_STREQ(m.name, "???");
-  EXPECT_STREQ(m.composer, "???");
-  EXPECT_EQ(m.frames, 0u);
-  EXPECT_EQ(m.datasz, rts_replay().size());
-}
-
-TEST(Sc68Validation, TimesFramesAndInheritance) {
-  bytes f = sc68_builder()
-                .text("FN", "Disk")
-                .num("DF", 7)
-                .empty("MU")
-                .text("AN", "Halcyon")
-                .num("TI", 0xFFFFFFFFu)
-                .data(rts_replay())
-                .empty("MU")
-                .text("MN", "Second")
-                .num("FR", 120)
-                .num("FQ", 60)
-                .num("TY", SC68_YM | SC68_STE)
-                .empty("MU")
-                .text("CN", "Drift")
-                .file();
-  Loaded l(f);
-  ASSERT_NE(l.d, nullptr);
-  const disk68& d = *l.d;
-  EXPECT_EQ(d.nb_six, 3);
-  EXPECT_EQ(d.default_six, 0);   // 7 is out of range
-  // An SCTI of -1 is -1000 ms, read as unsigned.
-  EXPECT_EQ(d.mus[0].time_ms, 4294966296u);
-  EXPECT_EQ(d.mus[0].frames, 214748314u);
-  EXPECT_STREQ(d.mus[0].name, "Disk");
-  EXPECT_STREQ(d.mus[0].composer, "Halcyon");
-  EXPECT_EQ(d.mus[1].time_ms, 2000u);
-  EXPECT_EQ(d.mus[1].start_ms, 4294966296u);
-  EXPECT_STREQ(d.mus[1].author, "Halcyon");
-  EXPECT_STREQ(d.mus[2].name, "Second");
-  EXPECT_STREQ(d.mus[2].composer, "Drift");
-  // Musics without data share the one before.
-  EXPECT_EQ(d.mus[1].data, d.mus[0].data);
-  EXPECT_EQ(d.mus[2].datasz, d.mus[0].datasz);
-  EXPECT_EQ(d.hwflags, unsigned(SC68_YM | SC68_STE));
-}
-
-TEST(Sc68Validation, Failures) {
-  EXPECT_NE(load_error(sc68_builder().text("FN", "x").file()).find("Failed (validation test)"),
-            std::string::npos);
-  SC68error_get();
-  EXPECT_EQ(newest_error(), "No music defined");
-
-  load_error(sc68_builder().empty("MU").file());
-  SC68error_get();
-  EXPECT_EQ(newest_error(), "music #0 as no data");
-
-  EXPECT_NE(load_error(sc68_builder().num("FQ", 50).empty("MU").data(rts_replay()).file()).find("Failed (FQ)"),
-            std::string::npos);
-}
-
-TEST(Sc68Walk, HundredthMusicEndsTheWalk) {
-  sc68_builder b;
-  b.empty("MU").data(rts_replay());
-  for (int i = 1; i < 99; ++i) b.empty("MU");
-  b.empty("MU").num("FQ", 1234);   // never read
-  b.text("FN", "after");           // never read either
-  Loaded l(b.file(false));
-  ASSERT_NE(l.d, nullptr);
-  EXPECT_EQ(l.d->nb_six, 99);
-  EXPECT_STREQ(l.d->name, "???");
-  EXPECT_EQ(l.d->mus[98].frq, 50u);
-}
-
-TEST(Sc68Walk, HostileSizesAndTexts) {
-  // Missing SCEF with trailing garbage.
-  bytes f = sc68_builder().empty("MU").data(rts_replay()).file(false);
-  f.push_back('Z');
-  f[60] += 1;
-  EXPECT_NE(load_error(f).find("prematured end of file"), std::string::npos);
-
-  // A chunk size running past the data.
-  bytes g = sc68_builder().empty("MU").data(rts_replay()).file();
-  g[64 + 8 + 4] = 0xFF;
-  EXPECT_NE(load_error(g).find("prematured end of file"), std::string::npos);
-
-  // A base size bigger than the file.
-  bytes h = minimal();
-  h[61] = 0x10;
-  EXPECT_NE(load_error(h).find("Failed (read data)"), std::string::npos);
-
-  // Numbers shorter than 4 bytes and texts without terminator.
-  uint8_t two[2] = {1, 2};
-  EXPECT_NE(load_error(sc68_builder().empty("MU").raw("FQ", two, 2).data(rts_replay()).file()).find("Failed (FQ)"),
-            std::string::npos);
-  EXPECT_NE(load_error(sc68_builder().raw("FN", "abc", 3).empty("MU").data(rts_replay()).file()).find("Failed (FN)"),
-            std::string::npos);
-}
-
-TEST(Sc68Sndh, TagsTimerRateAndTracks) {
-  Loaded l(sndh_file(std::string("COMM") + "Lumen" + '\0' + "TITL" + "Chip" + '\0' + "##04" + "TC200" +
-                     "!V50" + "**AB"));
-  ASSERT_NE(l.d, nullptr);
-  const disk68& d = *l.d;
-  EXPECT_EQ(d.nb_six, 4);
-  EXPECT_STREQ(d.name, "Chip");
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_STREQ(d.mus[i].author, "Lumen");
-    EXPECT_EQ(d.mus[i].d0, i + 1);
-    EXPECT_EQ(d.mus[i].data, d.mus[0].data);
-  }
-  EXPECT_STREQ(d.mus[0].replay, "sndh_ice");
-  EXPECT_EQ(d.mus[1].replay, nullptr);
-}
-
-TEST(Sc68Sndh, TagsAsWrittenGiveTracksAndRate) {
+TEST(Sc68Load, DisksAndMessages) {
   using namespace std::string_literals;
-  const struct {
-    std::string tags;
-    int tracks;
-    unsigned frq;
-  } cases[] = {
-      {"YEAR1991\0##04TC200\0"s, 4, 200},                 // tags after a year are still found
-      {"CONVx\0RIPPy\0FLAG~ab\0YEAR1991\0\0\0MuMo##03!V60\0TC200"s, 3, 200},
-      {"##02TA100\0"s, 2, 100},
-      {"TB75\0!V60\0"s, 1, 75},                             // a timer before the VBL
-      {"TD120\0TC50\0"s, 1, 50},                            // Timer-C before the others
-      {"!V60\0"s, 1, 60},
-      {"##02"s, 2, 50},
-      {"##02!#SN\0\x08\0\x0EIntro\0Main\0TC200\0"s, 2, 200},   // sub-tune names skipped
-      {"##03HDNSTC200"s, 3, 50},                            // the header ends at HDNS
+  const std::string bad = "SC68file_load(mem) : Failed ";
+  const std::string no_id = "Not SC68 file : Missing ID / " + bad + "(read header)";
+  sc68_builder hundred;
+  hundred.empty("MU").data(rts_replay());
+  for (int i = 1; i < 99; ++i) hundred.empty("MU");
+  hundred.empty("MU").num("FQ", 1234).text("FN", "after");   // past the 99th music: never read
+  bytes packed = sc68_builder().text("FN", "Packed").empty("MU").data(bytes(3000, 0x4E)).file();
+  // A file without SCEF whose base chunk takes in bytes after its last chunk.
+  auto stray = [](const bytes& tail) {
+    bytes f = cat({sc68_builder().empty("MU").data(rts_replay()).file(false), tail});
+    f[60] = uint8_t(f[60] + tail.size());
+    return f;
   };
-  for (const auto& c : cases) {
-    Loaded l(sndh_file(c.tags));
-    ASSERT_NE(l.d, nullptr) << c.tags;
-    EXPECT_EQ(l.d->nb_six, c.tracks) << c.tags;
-    for (int i = 0; i < l.d->nb_six; ++i) EXPECT_EQ(l.d->mus[i].frq, c.frq) << c.tags;
-  }
+  uint8_t two[2] = {1, 2};
+  const struct {
+    const char* what;
+    bytes file;
+    std::string disk;
+  } cases[] = {
+      {"55 bytes", bytes(55, 0), no_id},
+      {"junk", bytes(100, 'x'), no_id},
+      {"identification without its zero", with(minimal, 55, {' '}), no_id},
+      {"no base chunk", with(minimal, 58, {'X'}), "Not SC68 file : Missing BASE Chunk / " + bad + "(read header)"},
+      {"base chunk of 8 bytes", with(minimal, 60, {8, 0, 0, 0}), "Not SC68 file : Weird BASE Chunk size / " + bad + "(read header)"},
+      {"cut in the base size", bytes(minimal.begin(), minimal.begin() + 62), "Not SC68 file : Weird BASE Chunk size / " + bad + "(read header)"},
+      {"base size past the end", with(minimal, 61, {0x10}), bad + "(read data)"},
+      {"chunk past the end", with(minimal, 76, {0xFF}), bad + "(prematured end of file)"},
+      {"no SCEF, a stray byte", stray({'Z'}), bad + "(prematured end of file)"},
+      {"SCEF cut short", stray({'S', 'C', 'E', 'F', 0, 0, 0}), bad + "(prematured end of file)"},
+      {"no music", sc68_builder().text("FN", "x").file(), "No music defined / " + bad + "(validation test)"},
+      {"music without data", sc68_builder().empty("MU").file(), "music #0 as no data / " + bad + "(validation test)"},
+      {"number before the first music", sc68_builder().num("FQ", 50).empty("MU").data(rts_replay()).file(), bad + "(FQ)"},
+      {"two-byte number", sc68_builder().empty("MU").raw("FQ", two, 2).data(rts_replay()).file(), bad + "(FQ)"},
+      {"text without its zero", sc68_builder().raw("FN", "abc", 3).empty("MU").data(rts_replay()).file(), bad + "(FN)"},
+      {"minimal", minimal, "1 tracks | data 0+10"},
+      {"times, names and data passed on",
+       sc68_builder().text("FN", "Disk").num("DF", 7)
+           .empty("MU").text("AN", "Halcyon").num("TI", 0xFFFFFFFFu).data(rts_replay())
+           .empty("MU").text("MN", "Second").num("FR", 120).num("FQ", 60).num("TY", SC68_YM | SC68_STE).num("AT", 0x10000).num("D0", 3)
+           .empty("MU").text("CN", "Drift").file(),
+       "3 tracks of Disk, hw 3 | name Disk, author Halcyon, composer Halcyon, 4294966296 ms, 214748314 frames, data 0+10"
+       " | name Second, author Halcyon, composer Halcyon, d0 3, at 10000, 60 Hz, hw 3, from 4294966296, 2000 ms, 120 frames, data 0+10"
+       " | name Second, author Halcyon, composer Drift, from 1000, data 0+10"},
+      {"the 99th music ends the walk", hundred.file(false),
+       "99 tracks | data 0+10 | data 0+10 | data 0+10 | data 0+10"},
+      {"SNDH tags", sndh_file("COMMLumen\0TITLChip\0##04TC200\0!V50**AB"s),
+       "4 tracks of Chip | name Chip, author Lumen, composer Lumen, d0 1, 200 Hz, replay sndh_ice, data 0+64"
+       " | name Chip, author Lumen, composer Lumen, d0 2, 200 Hz, data 0+64 | name Chip, author Lumen, composer Lumen, d0 3, 200 Hz, data 0+64"
+       " | name Chip, author Lumen, composer Lumen, d0 4, 200 Hz, data 0+64"},
+      {"SNDH TIME and FRMS",
+       sndh_file("##04TC50\0TIME\0\x1E\0\0\x01\x2C\0\0FRMS\0\0\0\0\0\0\0\x64\0\0\0\0\0\0\x01\x90"s),
+       "4 tracks | d0 1, 30000 ms, 1500 frames, replay sndh_ice, data 0+65 | d0 2, from 30000, 2000 ms, 100 frames, data 0+65"
+       " | d0 3, from 32000, 300000 ms, 15000 frames, data 0+65 | d0 4, from 332000, 8000 ms, 400 frames, data 0+65"},
+      {"SNDH text running to the end", [] { bytes f = sndh_file(""); f.resize(16); for (char c : "COMMabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz"s) f.push_back(uint8_t(c)); return f; }(),
+       "1 tracks | author abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz,"
+       " composer abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz, d0 1, replay sndh_ice, data 0+72"},
+      {"the intro", source_file("issue/intro/intro.sc68"),
+       "1 tracks of Kelvarin 30 intro, hw 4 | name Kelvarin 30 intro, author Drift, composer Drift, replay by Ferrox,"
+       " at 10000, hw 4, 4294966296 ms, 214748314 frames, data 0+"},
+      {"ICE", ice(packed), "1 tracks of Packed | name Packed, data 0+3000"},
+      {"gzip", gzip(packed), "1 tracks of Packed | name Packed, data 0+3000"},
+      {"gzip around ICE", gzip(ice(packed)), "1 tracks of Packed | name Packed, data 0+3000"},
+      {"four packings deep", gzip(minimal, 4), "1 tracks | data 0+10"},
+      {"five packings deep", gzip(minimal, 5), bad + "(too many nested packings)" + [&] { std::string s; for (int i = 0; i < 5; ++i) s += " / " + bad + "(depacked data)"; return s; }()},
+      {"gzip cut in half", [&] { bytes z = gzip(sc68_builder().empty("MU").data(noise(4000, 1)).file()); z.resize(z.size() / 2); return z; }(), "gzip_load(mem) : corrupted data / " + bad + "(read header)"},
+      {"17 MB of zeros in gzip", gzip(bytes(17u << 20, 0)), "gzip_load(mem) : unpacked data too large / " + bad + "(read header)"},
+      {"ICE around junk", ice(noise(200, 2)), no_id + " / " + bad + "(depacked data)"},
+      {"ICE packed size below its header", with(ice(minimal), 4, {0, 0, 0, 4}), "ice_load(mem) : not ICE! / " + bad + "(read header)"},
+      {"ICE cut short", [] { bytes p = ice(minimal); p.pop_back(); return p; }(), "ice_load(mem) : read failed / " + bad + "(read header)"},
+      {"ICE packed size past the end", with(ice(minimal), 4, {0x7F}), "ice_load(mem) : read failed / " + bad + "(read header)"},
+      {"ICE claiming more than 16 MB", with(ice(minimal), 8, {0x02}), "ice_load(mem) : alloc output buffer failed / " + bad + "(read header)"},
+  };
+  // A disk ending in "+" leaves its data size open (the intro's follows its score).
+  for (const auto& c : cases) EXPECT_EQ(load(c.file).substr(0, c.disk.back() == '+' ? c.disk.size() : std::string::npos), c.disk) << c.what;
 }
 
-TEST(Sc68Sndh, TimeAndFramesGiveTrackLengths) {
-  using namespace std::string_literals;
-  // Seconds as words, frames as longs, one per sub-tune; 0 leaves the default time.
-  Loaded l(sndh_file("##04TC50\0TIME\0\x1E\0\0\x01\x2C\0\0FRMS\0\0\0\0\0\0\0\x64\0\0\0\0\0\0\x01\x90"s));
-  ASSERT_NE(l.d, nullptr);
-  ASSERT_EQ(l.d->nb_six, 4);
-  const unsigned frames[4] = {1500, 100, 15000, 400};
-  const unsigned time_ms[4] = {30000, 2000, 300000, 8000};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(l.d->mus[i].frames, frames[i]) << i;
-    EXPECT_EQ(l.d->mus[i].time_ms, time_ms[i]) << i;
-  }
-  Loaded none(sndh_file("##02"));
-  ASSERT_NE(none.d, nullptr);
-  EXPECT_EQ(none.d->mus[1].frames, 0u);
-  EXPECT_STREQ(none.d->name, "???");
-}
-
-TEST(Sc68Sndh, TextAtTheVeryEndStaysInside) {
-  bytes f = sndh_file("");
-  f.resize(16);
-  const char* tail = "COMMabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz";
-  f.insert(f.end(), tail, tail + std::strlen(tail));
-  Loaded l(f);
-  ASSERT_NE(l.d, nullptr);
-  EXPECT_STREQ(l.d->mus[0].author, tail + 4);
-}
-
-TEST(Sc68Packed, IceAroundAnSc68FileLoadsAsThatFile) {
-  bytes f = sc68_builder().text("FN", "Packed").empty("MU").data(bytes(3000, 0x4E)).file();
-  bytes ice = ice_pack(f.data(), f.size());
-  ASSERT_FALSE(ice.empty());
-  Loaded l(ice);
-  ASSERT_NE(l.d, nullptr);
-  EXPECT_STREQ(l.d->name, "Packed");
-  EXPECT_EQ(l.d->mus[0].datasz, 3000u);
-}
-
-TEST(Sc68Packed, GzipFromMemoryAndFromFile) {
-  bytes f = sc68_builder().text("FN", "Zipped").empty("MU").data(rts_replay()).file();
-  bytes z = gzip(f);
-  Loaded l(z);
-  ASSERT_NE(l.d, nullptr);
-  EXPECT_STREQ(l.d->name, "Zipped");
-
+TEST(Sc68Load, GzipFile) {
+  bytes z = gzip(minimal);
   const char* path = "sc68_gzip_test.sc68.gz";
   std::FILE* out = std::fopen(path, "wb");
   ASSERT_NE(out, nullptr);
   std::fwrite(z.data(), 1, z.size(), out);
   std::fclose(out);
   disk68* d = SC68file_load_file(path);
-  ASSERT_NE(d, nullptr);
-  EXPECT_STREQ(d->name, "Zipped");
+  EXPECT_EQ(describe(d), "1 tracks | data 0+10");
   SC68file_free(d);
   std::remove(path);
-
-  // gzip around ICE around SC68.
-  bytes ice = ice_pack(f.data(), f.size());
-  Loaded nested(gzip(ice));
-  ASSERT_NE(nested.d, nullptr);
-  EXPECT_STREQ(nested.d->name, "Zipped");
-
-  // Packings nested without end (a gzip file can even unpack to itself) stop after four.
-  bytes deep = f;
-  for (int i = 0; i < 4; ++i) deep = gzip(deep);
-  EXPECT_NE(Loaded(deep).d, nullptr);
-  deep = gzip(deep);
-  load_error(deep);
-  bool refused = false;
-  while (const char* e = SC68error_get()) refused |= std::string(e).find("Failed (too many nested packings)") != std::string::npos;
-  EXPECT_TRUE(refused);
 }
 
-TEST(Sc68Packed, CorruptAndOversizedPackings) {
-  bytes payload(4000);
-  for (size_t i = 0; i < payload.size(); ++i) payload[i] = uint8_t(i * 7919 >> 3);
-  bytes z = gzip(sc68_builder().empty("MU").data(payload).file());
-  z.resize(z.size() / 2);
-  load_error(z);
-  SC68error_get();
-  EXPECT_EQ(newest_error().rfind("gzip_load(mem://", 0), 0u) << newest_error();
+// Sub-tunes and replay rate as written by the trackers: whole tags are stepped over, the header
+// ends at HDNS, the rate comes from TC, else TA/TB/TD, else !V.
+TEST(Sc68Load, SndhTagsAsWrittenGiveTracksAndRate) {
+  using namespace std::string_literals;
+  const struct {
+    std::string tags;
+    int tracks;
+    unsigned frq;
+  } cases[] = {
+      {"YEAR1991\0##04TC200\0"s, 4, 200},
+      {"CONVx\0RIPPy\0FLAG~ab\0YEAR1991\0\0\0MuMo##03!V60\0TC200"s, 3, 200},
+      {"##02TA100\0"s, 2, 100},
+      {"TB75\0!V60\0"s, 1, 75},
+      {"TD120\0TC50\0"s, 1, 50},
+      {"!V60\0"s, 1, 60},
+      {"##02"s, 2, 50},
+      {"##02!#SN\0\x08\0\x0EIntro\0Main\0TC200\0"s, 2, 200},
+      {"##03HDNSTC200"s, 3, 50},
+  };
+  for (const auto& c : cases) {
+    bytes f = sndh_file(c.tags);
+    std::string want = std::to_string(c.tracks) + " tracks";
+    char rate[16] = "", music[64];
+    if (c.frq != 50) std::snprintf(rate, sizeof rate, " %u Hz,", c.frq);
+    for (int i = 1; i <= c.tracks; ++i) {
+      std::snprintf(music, sizeof music, " | d0 %d,%s%s data 0+%zu", i, rate, i == 1 ? " replay sndh_ice," : "", f.size());
+      want += music;
+    }
+    EXPECT_EQ(load(f), want) << c.tags;
+  }
+}
 
-  // 17 MB of zeros: refused, not allocated whole.
-  Loaded big(gzip(bytes(17u << 20, 0)));
-  EXPECT_EQ(big.d, nullptr);
-  bool too_large = false;
-  while (const char* e = SC68error_get()) too_large |= std::string(e).find("too large") != std::string::npos;
-  EXPECT_TRUE(too_large);
+// Literal runs of every length class (1, 2-4, 5-7, 8-14, 15-269, 270+ bytes), matches of every
+// length and offset class, and the bitplane pass over part or all of the data come back whole.
+TEST(IceDepack, RoundTripsEveryRunMatchAndPlaneForm) {
+  std::vector<std::pair<bytes, ice_pack_options>> cases = {{bytes(5000, 0), {}}, {noise(800, 3), {50, 1033}}, {noise(800, 3), {4000, 1033}}};
+  for (unsigned run : {1u, 3u, 6u, 11u, 200u, 5000u}) {
+    bytes all;
+    for (unsigned i = 0; i < 3; ++i) all = cat({all, noise(run, run + i), bytes(16, 0x55)});
+    cases.push_back({all, {}});
+  }
+  for (int len : {2, 3, 5, 9, 40, 1033})
+    for (unsigned gap : {0u, 20u, 200u, 600u, 3000u}) cases.push_back({cat({noise(size_t(len), 7), noise(gap, 9), noise(size_t(len), 7)}), {0, len}});
+  for (const auto& [data, opt] : cases) {
+    bytes packed = ice_pack(data.data(), data.size(), opt), out(data.size(), 0xEE);
+    ASSERT_EQ(ice_unpacked_size(packed.data(), packed.size()), int32_t(data.size()));
+    EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, packed.size() - ICE_HEADER_SIZE, out.data(), out.size()), 0);
+    EXPECT_EQ(out, data) << data.size() << " bytes, " << opt.plane_groups << " plane groups";
+  }
+  // The plane pass really regroups.
+  EXPECT_NE(ice_pack(cases[2].first.data(), 800, cases[2].second), ice_pack(cases[2].first.data(), 800));
+}
 
-  bytes ice = ice_pack(minimal().data(), minimal().size());
-  ice[8] = 0x02;   // unpacked size above 16 MB
-  load_error(ice);
-  SC68error_get();
-  EXPECT_EQ(newest_error().find("alloc output buffer failed") != std::string::npos, true) << newest_error();
+TEST(IceDepack, NeverLeavesItsBuffers) {
+  bytes data = noise(3000, 11);
+  data.insert(data.end(), data.begin(), data.begin() + 1500);
+  bytes packed = ice(data);
+  std::mt19937 rng(5);
+  for (int round = 0; round < 300; ++round) {
+    bytes bad = packed;
+    for (int k = 0; k < 4; ++k) bad[ICE_HEADER_SIZE + rng() % (bad.size() - ICE_HEADER_SIZE)] ^= uint8_t(1 << (rng() % 8));
+    bytes out(data.size());
+    ice_depack(bad.data() + ICE_HEADER_SIZE, bad.size() - ICE_HEADER_SIZE, out.data(), out.size());
+  }
+  // Too little input for the claimed output.
+  bytes out(data.size() * 2);
+  EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, packed.size() - ICE_HEADER_SIZE, out.data(), out.size()), -1);
+  EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, 1, out.data(), out.size()), -1);
+  EXPECT_EQ(ice_depack(packed.data() + packed.size(), 0, out.data(), data.size()), -1);   // nothing to read back from
 }

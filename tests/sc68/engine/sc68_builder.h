@@ -1,10 +1,13 @@
 #pragma once
-// Builds SC68 and SNDH images chunk by chunk for the tests.
+// Builds SC68 and SNDH images chunk by chunk for the tests, and starts engines over them.
 #include <cstdint>
-#include <cstring>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "sc68/api68.h"
 #include "sc68/file68.h"
 
 using bytes = std::vector<uint8_t>;
@@ -13,10 +16,7 @@ struct sc68_builder {
   bytes body;   // chunks after the base chunk header
 
   sc68_builder& raw(const char id[2], const void* data, uint32_t size) {
-    body.push_back('S');
-    body.push_back('C');
-    body.push_back(uint8_t(id[0]));
-    body.push_back(uint8_t(id[1]));
+    body.insert(body.end(), {'S', 'C', uint8_t(id[0]), uint8_t(id[1])});
     for (int i = 0; i < 4; ++i) body.push_back(uint8_t(size >> (8 * i)));
     const auto* p = static_cast<const uint8_t*>(data);
     body.insert(body.end(), p, p + size);
@@ -35,16 +35,21 @@ struct sc68_builder {
     bytes b = body;
     if (with_end) b.insert(b.end(), {'S', 'C', 'E', 'F', 0, 0, 0, 0});
     uint32_t size = uint32_t(b.size() + 8);
-    f.insert(f.end(), {'S', 'C', '6', '8'});
-    for (int i = 0; i < 4; ++i) f.push_back(uint8_t(size >> (8 * i)));
+    f.insert(f.end(), {'S', 'C', '6', '8', uint8_t(size), uint8_t(size >> 8), uint8_t(size >> 16), uint8_t(size >> 24)});
     f.insert(f.end(), b.begin(), b.end());
     return f;
   }
 };
 
 // 68000 code: init at +0, stop at +4, play at +8, each a bare RTS.
-inline bytes rts_replay() {
-  return {0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x75};
+inline bytes rts_replay() { return {0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x75, 0x4E, 0x71, 0x4E, 0x75}; }
+
+// init and stop return at once; play is the given code.
+inline bytes replay_with_play(const bytes& play) {
+  bytes code = rts_replay();
+  code.resize(8);
+  code.insert(code.end(), play.begin(), play.end());
+  return code;
 }
 
 // An SNDH file: three branches (to RTS), "SNDH", the given tags, "HDNS".
@@ -54,4 +59,20 @@ inline bytes sndh_file(const std::string& tags) {
   s += std::string("\x4E\x75\0\0", 4);
   if (s.size() < 64) s.resize(64, '\0');   // shorter files are not recognised
   return bytes(s.begin(), s.end());
+}
+
+// A file of the source tree, e.g. a test replay under tests/sc68/engine/data/.
+inline bytes source_file(const std::string& rel) {
+  std::ifstream in(std::string(KELVARIN_SOURCE_DIR) + "/" + rel, std::ios::binary);
+  return bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline void* test_alloc(unsigned n) { return std::malloc(n); }
+inline void test_free(void* p) { std::free(p); }
+
+inline api68_t* start_engine() {
+  api68_init_t init{};
+  init.alloc = test_alloc;
+  init.free = test_free;
+  return api68_init(&init);
 }
