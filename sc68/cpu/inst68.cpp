@@ -290,7 +290,7 @@ template <int SZ, bool SET_X> CORE_INLINE uint32_t sub_op(core_t& c, uint32_t s,
 }
 
 // ADDX and SUBX set Z from the result as ADD and SUB do (a choice of this
-// interpreter, pinned by the ADDX/SUBX records of the arith program).
+// interpreter, pinned by the result table of the cpu run tests).
 template <int SZ> CORE_INLINE uint32_t do_add(core_t& c, uint32_t s, uint32_t d) { return add_op<SZ>(c, s, d, 0); }
 template <int SZ> CORE_INLINE uint32_t do_addx(core_t& c, uint32_t s, uint32_t d) { return add_op<SZ>(c, s, d, c.xflag); }
 template <int SZ> CORE_INLINE uint32_t do_sub(core_t& c, uint32_t s, uint32_t d) { return sub_op<SZ, true>(c, s, d, 0); }
