@@ -20,11 +20,13 @@ constexpr int kBarWidth = 40;
 void* host_alloc(unsigned n) { return std::malloc(n); }
 void host_free(void* p) { std::free(p); }
 
-int usage() {
-  std::fprintf(stderr,
+// Asked for (--help) the usage goes to standard output with status 0; after a mistake, to
+// standard error with status 2.
+int usage(bool asked = false) {
+  std::fprintf(asked ? stdout : stderr,
                "usage: sc68render IN -o OUT.wav [--track N] [--seconds S]\n"
                "       sc68render IN --info\n");
-  return 2;
+  return asked ? 0 : 2;
 }
 
 std::string hardware(unsigned flags) {
@@ -96,6 +98,7 @@ int main(int argc, char** argv) {
   bool want_info = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
+    if (a == "-h" || a == "--help") return usage(true);
     if (a == "--info") want_info = true;
     else if (a == "-o" && i + 1 < argc) out = argv[++i];
     else if (a == "--track" && i + 1 < argc) track = std::atoi(argv[++i]);

@@ -42,6 +42,7 @@ TEST(Sc68Render, InfoWavsAndErrors) {
     std::string out;
     uint32_t wav_data;   // bytes of samples in render.wav, when one is written
   } cases[] = {
+      {"--help", 0, "usage: sc68render IN -o OUT.wav [--track N] [--seconds S]\n       sc68render IN --info\n", 0},
       {"render_tune.sc68 --info", 0,
        "title: Render disk\ntracks: 2\n"
        "track 1 (default)\n  name: Sweep\n  author: Halcyon\n  composer: Halcyon\n  hardware: Paula\n  replay: 50 Hz\n  time: 0:02.000\n"
