@@ -814,9 +814,9 @@ def sync_copy(source, copy):
         link.symlink_to(shared.resolve())
 
 
-def parse_ids(spec):
+def parse_ids(text):
     ids = set()
-    for part in spec.split(","):
+    for part in text.split(","):
         if "-" in part:
             a, b = part.split("-")
             ids.update(range(int(a), int(b) + 1))
