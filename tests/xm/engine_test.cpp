@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <tuple>
 
 #include "tests/xm/xm_builder.h"
 
@@ -169,12 +170,8 @@ TEST(XmEngine, StartStateIsFresh) {
     for (int t = 0; t < 40; ++t) xm_song_tick(s.get());
     ASSERT_NE(s->row, 0);
     ASSERT_TRUE(xm_render_start(s.get()));
-    EXPECT_EQ(position(*s), 0);
-    EXPECT_EQ(s->tick, 0);
-    EXPECT_EQ(s->next_row, -1);
-    EXPECT_EQ(s->speed, 6);
-    EXPECT_EQ(channel().volume, 0);
-    EXPECT_EQ(voice_index(*s), 0);
+    EXPECT_EQ(std::make_tuple(position(*s), s->tick, s->next_row, s->speed, channel().volume, voice_index(*s)),
+              std::make_tuple(0, 0, -1, 6, 0, 0));
     EXPECT_EQ(xm_mixer.voices[0].sample, nullptr);
 }
 
