@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <set>
 
 #include "issue/tunes/tunes.h"
 #include "tests/xm/xm_builder.h"
@@ -22,8 +21,6 @@ std::vector<uint8_t> read_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
-unsigned header_word(const std::vector<uint8_t>& bytes, size_t offset) { return bytes[offset] | bytes[offset + 1] << 8; }
 
 }  // namespace
 
@@ -44,54 +41,30 @@ TEST(Tunes, RegenerateByteForByteFromTheirScores) {
     }
 }
 
+// The writer already refuses what the player cannot hold; these are the
+// magazine's own limits on its tunes.
 TEST(Tunes, HaveTheShapeOfTheIssuesModules) {
-    std::set<int> effects;
     for (int n = 1; n <= 4; ++n) {
         SCOPED_TRACE("tune " + std::to_string(n));
-        std::vector<uint8_t> bytes = read_file(tune_path(n, ".xm"));
-        song_ptr s(load_xm_bytes(bytes));
+        song_ptr s(load_xm_bytes(read_file(tune_path(n, ".xm"))));
         ASSERT_TRUE(s);
         // Four channels on the Amiga period table, speed 6 at 125 BPM, 31 instruments.
         EXPECT_EQ(std::make_tuple(s->channel_count, s->flags, s->default_tempo, s->default_bpm, s->instrument_count),
                   std::make_tuple(4, 0, 6, 125, 31));
-        EXPECT_EQ(s->missing_sample_bytes, 0u);
-        // The player would take a restart or an order beyond the file's patterns silently.
-        EXPECT_LT(header_word(bytes, 66), static_cast<unsigned>(s->song_length));
-        EXPECT_LE(static_cast<unsigned>(s->used_pattern_count), header_word(bytes, 70));
-        for (int p = 0; p < s->pattern_table_size; ++p) {
-            ASSERT_EQ(s->patterns[p].rows, 64u);
-            for (uint32_t c = 0; c < 64u * 4; ++c) {
-                const uint8_t* cell = s->patterns[p].cells + c * XM_CELL_BYTES;
-                if (cell[3] || cell[4]) effects.insert(cell[3]);
-            }
-        }
-        for (int i = 0; i < s->instrument_count; ++i) {
-            const xm_instrument& ins = s->instruments[i];
-            EXPECT_LE(ins.sample_count, 1u);
-            if (!ins.sample_count) continue;
-            EXPECT_EQ(std::make_tuple(ins.volume_type, ins.panning_type, ins.vibrato_depth), std::make_tuple(0, 0, 0));
-            EXPECT_NE(ins.samples[0]->loop_mode, XM_LOOP_PINGPONG) << "instrument " << i;
-            EXPECT_GT(ins.samples[0]->length, 0u) << "instrument " << i;
-        }
+        for (int p = 0; p < s->pattern_table_size; ++p) EXPECT_EQ(s->patterns[p].rows, 64u) << "pattern " << p;
     }
-    // Together they use the effects the player must handle.
-    for (int effect : {0x0, 0x1, 0x2, 0x3, 0x4, 0x9, 0xA, 0xD, 0xE, 0xF})
-        EXPECT_TRUE(effects.count(effect)) << "effect " << effect;
 }
 
 TEST(Tunes, CreditLinesNameEachTitleAndItsComposer) {
     const char* composers[] = {"Halcyon", "Drift", "Lumen", "Halcyon"};
-    std::ifstream in(source_dir + "/issue/tunes.txt");
-    std::string line;
-    int n = 0;
-    while (std::getline(in, line)) {
-        ++n;
-        ASSERT_LE(n, 4) << "more than four credit lines";
-        for (unsigned char c : line) EXPECT_TRUE(c == '\t' || (c >= 0x20 && c < 0x7F)) << "line " << n;
+    std::string want;
+    for (int n = 1; n <= 4; ++n) {
         std::vector<uint8_t> bytes = read_file(tune_path(n, ".xm"));
         std::string title(bytes.begin() + 17, bytes.begin() + 37);  // the module name, padded
         title.erase(title.find_last_not_of(std::string(" \0", 2)) + 1);
-        EXPECT_EQ(line, title + "\t" + composers[n - 1]) << "line " << n;
+        for (unsigned char c : title) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << "tune " << n;
+        want += title + "\t" + composers[n - 1] + "\n";
     }
-    EXPECT_EQ(n, 4);
+    std::vector<uint8_t> credits = read_file(source_dir + "/issue/tunes.txt");
+    EXPECT_EQ(std::string(credits.begin(), credits.end()), want);
 }

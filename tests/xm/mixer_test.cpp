@@ -146,9 +146,7 @@ TEST(XmMixer, SamplesPlayThroughTheirLoops) {
         {"a silent voice still advances", std::vector<int16_t>(1000, 5), XM_LOOP_FORWARD, 0, 1000, 0, 2 * kOne, 0, 100,
          std::vector<float>(100, 0), 200},
         {"a step with low fraction bits keeps looping", {1, 2, 3, 4, 5, 6, 7, 8}, XM_LOOP_FORWARD, 0, 8, 0,
-         3 * kOne + 1, 255, 20 * XM_BLOCK_FRAMES, {1, 4, 7, 2}, 0},
-        {"...and with more of them", {1, 2, 3, 4, 5, 6, 7, 8}, XM_LOOP_FORWARD, 0, 8, 0, 3 * kOne + 0xFF, 255,
-         20 * XM_BLOCK_FRAMES, {1, 4, 7, 2}, 0},
+         3 * kOne + 0xFF, 255, 20 * XM_BLOCK_FRAMES, {1, 4, 7, 2}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -259,24 +257,6 @@ TEST(XmMixer, BoundaryFrameCountIsExact) {
             ASSERT_GE(pos + k * step, end);
         }
     }
-}
-
-// A new note fades in over 128 frames; a gain change while the voice plays
-// ramps from the level it had.
-TEST(XmMixer, GainsRampOver128Frames) {
-    test_sample t(std::vector<int16_t>(64, 1000), XM_LOOP_FORWARD, 0, 64);
-    mix_voice& v = play(t, kOne);
-    v.left_level = v.right_level = 0;
-    std::vector<float> out(2 * 300, 0.0f);
-    xm_mix(out.data(), 300);
-    for (auto [frame, value] : {std::pair{0, 0.0f}, {64, 500.0f}, {127, 1000.0f * 127 / 128}, {128, 1000.0f}, {299, 1000.0f}})
-        EXPECT_NEAR(out[2 * frame], value, 1.0f) << frame;
-    EXPECT_EQ(std::make_tuple(v.ramp_frames_left, v.left_level), std::make_tuple(0, 255 * 256));
-    v.left_gain = 0;
-    std::fill(out.begin(), out.end(), 0.0f);
-    xm_mix(out.data(), 300);
-    for (auto [frame, value] : {std::pair{0, 1000.0f}, {64, 500.0f}, {200, 0.0f}}) EXPECT_NEAR(out[2 * frame], value, 1.0f) << frame;
-    EXPECT_EQ(out[2 * 200 + 1], 1000.0f);
 }
 
 int tick_calls;
