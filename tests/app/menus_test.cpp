@@ -15,13 +15,6 @@ void record(const std::string& call) {
     calls += call;
 }
 
-constexpr int32_t START_BUTTONS[11][5] = {
-    {0, 0, 0, 0, 0},
-    {35, 40, 88, 18, 0},  {35, 65, 88, 18, 0},  {35, 90, 88, 18, 1},  {672, 65, 88, 18, 0},
-    {672, 90, 88, 18, 0}, {672, 40, 88, 18, 0}, {12, 132, 57, 18, 1}, {75, 132, 57, 18, 0},
-    {665, 132, 57, 18, 0}, {729, 132, 57, 18, 0},
-};
-
 struct Navigation : SpineTest {
     MenuActions saved = menu_actions;
 
@@ -30,15 +23,9 @@ struct Navigation : SpineTest {
         calls.clear();
         menu_actions = {[](int d) { record("doc " + std::to_string(d)); }, [] { record("off"); },
                         [] { record("on"); }, [](int t) { record("tune " + std::to_string(t)); }};
-        ButtonTable& b = assets.buttons;
-        for (int n = 1; n <= 10; ++n) {
-            b.x[n] = START_BUTTONS[n][0];
-            b.y[n] = START_BUTTONS[n][1];
-            b.width[n] = START_BUTTONS[n][2];
-            b.height[n] = START_BUTTONS[n][3];
-            b.state[n] = START_BUTTONS[n][4];
-            b.glow[n] = 0;
-        }
+        rewind_constant_data(assets);
+        prepare_pointer();
+        load_buttons();
         build_menu_table();
         menu_mode = MENU_ARTICLES;
         quit_requested = 0;

@@ -92,6 +92,7 @@ void wipe(Sum& s) {
 
 void menus_and_buttons(Sum& s) {
     rewind_constant_data(assets);
+    prepare_pointer();
     load_buttons();
     build_issue_strings();
     build_menu_table();
@@ -128,7 +129,7 @@ const struct {
     {"rules", rules, 0xeef7a2d71f171386u},
     {"page_view", page_view, 0x0c9ce51565478264u},
     {"wipe", wipe, 0x9490892657cd7d42u},
-    {"menus_and_buttons", menus_and_buttons, 0xaf49a09679bcb0f3u},
+    {"menus_and_buttons", menus_and_buttons, 0xeecfe5a7b0777c11u},
 };
 
 using SpineScenes = SpineTest;
