@@ -58,10 +58,11 @@ void rules(Sum& s) {
 
 void page_view(Sum& s) {
     static PageStore store;
-    const std::string ones(80, '1'), colours = "123456789ABCDEFGHIJKLMNOPQRSTUV", styles = "1212120300";
+    // Every colour letter and odd ones, a style that is not a digit, lines longer than the view.
+    const std::string ones(80, '1'), colours = "q W123456789ABCDEFGHIJKLMNOPQRSTUV", styles = "1212x20300";
     store.lines[3].clear();
     for (int l = 0; l < 60; ++l)
-        page_store_set(store, l, 3, std::string(size_t(1 + l % 79), char(33 + l)), colours.substr(size_t(l % 20)),
+        page_store_set(store, l, 3, std::string(size_t(1 + l * 7 % 83), char(33 + l)), colours.substr(size_t(l % 20)),
                        l % 7 ? ones : styles, std::to_string(l % 11 == 5 ? 8 : l % 9 == 2 ? l % 8 : 0));
     page_store_set(store, 60, 3, "<END>", ones, ones, "0");
     load_document(store, view, 3);
@@ -78,9 +79,12 @@ void page_view(Sum& s) {
         draw_scrollbar(viewer, view);
         s.snap();
     }
+    // A short document after the long one: nothing of the long one stays behind.
     store_document(store, 4, 22);
     load_document(store, view, 4);
     draw_scrollbar(viewer, view);
+    draw_view_rules(viewer, view, 0);
+    draw_view_text(viewer, view, 0);
     s.snap();
 }
 
@@ -127,7 +131,7 @@ const struct {
 } scenes[] = {
     {"glyphs", glyphs, 0x80f2ebc303336bdau},
     {"rules", rules, 0xeef7a2d71f171386u},
-    {"page_view", page_view, 0x0c9ce51565478264u},
+    {"page_view", page_view, 0xc656843be3fe3fb1u},
     {"wipe", wipe, 0x9490892657cd7d42u},
     {"menus_and_buttons", menus_and_buttons, 0xeecfe5a7b0777c11u},
 };
