@@ -15,44 +15,36 @@ void record(const std::string& call) {
     calls += call;
 }
 
-struct Navigation : SpineTest {
-    MenuActions saved = menu_actions;
+// One frame's click handling with the button down at (x, y); the sample is what the
+// previous frame's poll_input saw.
+void press(int x, int y) {
+    viewer.mouse_x = x;
+    viewer.mouse_y = y;
+    viewer.mouse_button = 1;
+    handle_button_clicks();
+    handle_menu_clicks();
+}
 
-    void SetUp() override {
-        SpineTest::SetUp();
-        calls.clear();
-        menu_actions = {[](int d) { record("doc " + std::to_string(d)); }, [] { record("off"); },
-                        [] { record("on"); }, [](int t) { record("tune " + std::to_string(t)); }};
-        rewind_constant_data(assets);
-        prepare_pointer();
-        load_buttons();
-        build_menu_table();
-        menu_mode = MENU_ARTICLES;
-        quit_requested = 0;
-        scroller = SongScroller{};
-    }
-    void TearDown() override {
-        menu_actions = saved;
-    }
+void release() {
+    InputSample in;
+    in.mouse_x = viewer.mouse_x;
+    in.mouse_y = viewer.mouse_y;
+    poll_input(viewer, view, in);
+}
 
-    // One frame's click handling with the button down at (x, y); the sample is what the
-    // previous frame's poll_input saw.
-    void press(int x, int y) {
-        viewer.mouse_x = x;
-        viewer.mouse_y = y;
-        viewer.mouse_button = 1;
-        handle_button_clicks();
-        handle_menu_clicks();
-    }
-    void release() {
-        InputSample in;
-        in.mouse_x = viewer.mouse_x;
-        in.mouse_y = viewer.mouse_y;
-        poll_input(viewer, view, in);
-    }
-};
+using Navigation = SpineTest;
 
 TEST_F(Navigation, ClicksOnRowsAndButtons) {
+    const MenuActions saved = menu_actions;
+    menu_actions = {[](int d) { record("doc " + std::to_string(d)); }, [] { record("off"); }, [] { record("on"); },
+                    [](int t) { record("tune " + std::to_string(t)); }};
+    rewind_constant_data(assets);
+    prepare_pointer();
+    load_buttons();
+    build_menu_table();
+    menu_mode = MENU_ARTICLES;
+    quit_requested = 0;
+    scroller = SongScroller{};
     // Each step: 'c' click, 'p' press (held), 'r' release; then the calls it made, the ten
     // buttons' states, the list shown and the selected entry.
     const struct {
@@ -124,6 +116,7 @@ TEST_F(Navigation, ClicksOnRowsAndButtons) {
     press(36, 41);
     EXPECT_EQ(quit_requested, 1);
     EXPECT_EQ(assets.buttons.state[1], 1);
+    menu_actions = saved;
 }
 
 }  // namespace
