@@ -129,11 +129,11 @@ const struct {
     void (*draw)(Sum&);
     uint64_t sum;
 } scenes[] = {
-    {"glyphs", glyphs, 0x80f2ebc303336bdau},
+    {"glyphs", glyphs, 0x0104241cc3b86707u},
     {"rules", rules, 0xeef7a2d71f171386u},
-    {"page_view", page_view, 0xc656843be3fe3fb1u},
+    {"page_view", page_view, 0x39cca634ce2197c8u},
     {"wipe", wipe, 0x9490892657cd7d42u},
-    {"menus_and_buttons", menus_and_buttons, 0xeecfe5a7b0777c11u},
+    {"menus_and_buttons", menus_and_buttons, 0x7ece472d8678df21u},
 };
 
 using SpineScenes = SpineTest;

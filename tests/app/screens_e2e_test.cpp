@@ -142,15 +142,17 @@ TEST_F(Screens, TheEditorialShowsFirstAndEveryReachableDocumentOpens) {
     }
 }
 
-TEST_F(Screens, EndInTheReleaseListingShowsItsLastLine) {
-    // Charts list, left row 4 (document 4), then End.
-    ASSERT_EQ(run(click(20, 60, 75) + click(30, 200, 102) + "190 key down End\n192 key up End\n", 201, {200}), 0);
+TEST_F(Screens, EndInTheReleaseListingShowsItsLastLineAndTheNextDocumentOpensAtItsTop) {
+    // Charts list, left row 4 (document 4), End, then left row 5 (document 5).
+    const std::string script = click(20, 60, 75) + click(30, 200, 102) + "190 key down End\n192 key up End\n";
+    ASSERT_EQ(run(script + click(204, 200, 114), 360, {200, 359}), 0);
     const Image img = p.frame(200);
     const int last = issue::documents[4].line_count - 1;
     expect_page(img, 4, last - 32);
     // The thumb sits at the bottom of the track: 195 + 361 = 556.
     EXPECT_NE(img.at(783, 560), bg(783, 560));
     EXPECT_EQ(img.at(783, 580), bg(783, 580));
+    expect_page(p.frame(359), 5, 0);
 }
 
 TEST_F(Screens, DraggingTheScrollBarMovesTheView) {
