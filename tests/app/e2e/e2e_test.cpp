@@ -94,7 +94,7 @@ TEST_F(Program, WithoutADisplayTheRunRefusesAtOnceWithOneLineAndMinusOne)
     }
 }
 
-TEST_F(Program, ListsTwentyDocumentsWithLineCountsAndLabels)
+TEST_F(Program, ListsTwentyDocumentsWithLineCountsAndLabelsOrFailsWhenItCannotWrite)
 {
     std::string want;
     for (int d = 1; d <= 20; ++d)
@@ -102,6 +102,9 @@ TEST_F(Program, ListsTwentyDocumentsWithLineCountsAndLabels)
                 issue::documents[d].label + "\n";
     EXPECT_EQ(p.run("--list-documents"), 0);
     EXPECT_EQ(contents(p.file("stdout.txt")), want);
+    // A listing that cannot be written is a failure.
+    const int status = std::system("'" KELVARIN_EXE "' --list-documents >/dev/full");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
 }
 
 TEST_F(Program, IntroMusicPlaysThenTheTrackerMusicTakesOver)
