@@ -155,10 +155,20 @@ TEST_F(Screens, EndInTheReleaseListingShowsItsLastLineAndTheNextDocumentOpensAtI
     expect_page(p.frame(359), 5, 0);
 }
 
-TEST_F(Screens, DraggingTheScrollBarMovesTheView) {
-    // Hold on the strip, drag to y 380, let go and move away so the glow fades.
-    ASSERT_EQ(run("20 move 783 300\n22 press\n26 move 783 380\n30 release\n32 move 760 170\n", 81, {80}), 0);
-    const Image img = p.frame(80);
+TEST_F(Screens, HoverTintRisesAndFadesAndDraggingTheScrollBarMovesTheView) {
+    // Over tune 2's button (x 75...132, y 132...150; the pointer right of the checked pixel),
+    // away; then hold on the strip, drag to y 380, let go and move away so the glow fades.
+    const std::string script = "20 move 120 140\n80 move 600 300\n"
+                               "90 move 783 300\n92 press\n96 move 783 380\n100 release\n102 move 760 170\n";
+    ASSERT_EQ(run(script, 151, {23, 60, 84, 150}), 0);
+    const uint32_t base = bg(80, 136);
+    const uint32_t rising = p.frame(23).at(80, 136);
+    EXPECT_NE(rising, base);
+    EXPECT_NE(rising, blend(base, 122, 80, 90, 125));
+    EXPECT_EQ(p.frame(60).at(80, 136), blend(base, 122, 80, 90, 125));  // steady at the top
+    EXPECT_NE(p.frame(84).at(80, 136), base);                           // fading
+    const Image img = p.frame(150);
+    EXPECT_EQ(img.at(80, 136), base);
     const int lines = issue::documents[11].line_count;
     const int top = static_cast<int>(std::nearbyint(180.0 * (lines - 33) / 361.0));
     ASSERT_GT(top, 0);
@@ -166,18 +176,6 @@ TEST_F(Screens, DraggingTheScrollBarMovesTheView) {
     const int thumb = static_cast<int>(std::nearbyint(195 + 361.0 / (lines - 33) * top));
     EXPECT_EQ(img.at(783, thumb + 10), blend(bg(783, thumb + 10), 80, 100, 150, 250));
     EXPECT_EQ(img.at(783, 200), bg(783, 200));
-}
-
-TEST_F(Screens, HoverTintRisesAndFades) {
-    // Tune 2's button: x 75...132, y 132...150; the pointer sits right of the checked pixel.
-    ASSERT_EQ(run("20 move 120 140\n80 move 600 300\n", 150, {23, 60, 84, 149}), 0);
-    const uint32_t base = bg(80, 136);
-    const uint32_t rising = p.frame(23).at(80, 136);
-    EXPECT_NE(rising, base);
-    EXPECT_NE(rising, blend(base, 122, 80, 90, 125));
-    EXPECT_EQ(p.frame(60).at(80, 136), blend(base, 122, 80, 90, 125));  // steady at the top
-    EXPECT_NE(p.frame(84).at(80, 136), base);                           // fading
-    EXPECT_EQ(p.frame(149).at(80, 136), base);
 }
 
 TEST_F(Screens, EveryTuneButtonPlaysItsTuneAndTheQuitButtonEndsTheRun) {
