@@ -15,57 +15,36 @@ void record(const std::string& call) {
     calls += call;
 }
 
-constexpr int32_t START_BUTTONS[11][5] = {
-    {0, 0, 0, 0, 0},
-    {35, 40, 88, 18, 0},  {35, 65, 88, 18, 0},  {35, 90, 88, 18, 1},  {672, 65, 88, 18, 0},
-    {672, 90, 88, 18, 0}, {672, 40, 88, 18, 0}, {12, 132, 57, 18, 1}, {75, 132, 57, 18, 0},
-    {665, 132, 57, 18, 0}, {729, 132, 57, 18, 0},
-};
+// One frame's click handling with the button down at (x, y); the sample is what the
+// previous frame's poll_input saw.
+void press(int x, int y) {
+    viewer.mouse_x = x;
+    viewer.mouse_y = y;
+    viewer.mouse_button = 1;
+    handle_button_clicks();
+    handle_menu_clicks();
+}
 
-struct Navigation : SpineTest {
-    MenuActions saved = menu_actions;
+void release() {
+    InputSample in;
+    in.mouse_x = viewer.mouse_x;
+    in.mouse_y = viewer.mouse_y;
+    poll_input(viewer, view, in);
+}
 
-    void SetUp() override {
-        SpineTest::SetUp();
-        calls.clear();
-        menu_actions = {[](int d) { record("doc " + std::to_string(d)); }, [] { record("off"); },
-                        [] { record("on"); }, [](int t) { record("tune " + std::to_string(t)); }};
-        ButtonTable& b = assets.buttons;
-        for (int n = 1; n <= 10; ++n) {
-            b.x[n] = START_BUTTONS[n][0];
-            b.y[n] = START_BUTTONS[n][1];
-            b.width[n] = START_BUTTONS[n][2];
-            b.height[n] = START_BUTTONS[n][3];
-            b.state[n] = START_BUTTONS[n][4];
-            b.glow[n] = 0;
-        }
-        build_menu_table();
-        menu_mode = MENU_ARTICLES;
-        quit_requested = 0;
-        scroller = SongScroller{};
-    }
-    void TearDown() override {
-        menu_actions = saved;
-    }
-
-    // One frame's click handling with the button down at (x, y); the sample is what the
-    // previous frame's poll_input saw.
-    void press(int x, int y) {
-        viewer.mouse_x = x;
-        viewer.mouse_y = y;
-        viewer.mouse_button = 1;
-        handle_button_clicks();
-        handle_menu_clicks();
-    }
-    void release() {
-        InputSample in;
-        in.mouse_x = viewer.mouse_x;
-        in.mouse_y = viewer.mouse_y;
-        poll_input(viewer, view, in);
-    }
-};
+using Navigation = SpineTest;
 
 TEST_F(Navigation, ClicksOnRowsAndButtons) {
+    const MenuActions saved = menu_actions;
+    menu_actions = {[](int d) { record("doc " + std::to_string(d)); }, [] { record("off"); }, [] { record("on"); },
+                    [](int t) { record("tune " + std::to_string(t)); }};
+    rewind_constant_data(assets);
+    prepare_pointer();
+    load_buttons();
+    build_menu_table();
+    menu_mode = MENU_ARTICLES;
+    quit_requested = 0;
+    scroller = SongScroller{};
     // Each step: 'c' click, 'p' press (held), 'r' release; then the calls it made, the ten
     // buttons' states, the list shown and the selected entry.
     const struct {
@@ -137,6 +116,7 @@ TEST_F(Navigation, ClicksOnRowsAndButtons) {
     press(36, 41);
     EXPECT_EQ(quit_requested, 1);
     EXPECT_EQ(assets.buttons.state[1], 1);
+    menu_actions = saved;
 }
 
 }  // namespace

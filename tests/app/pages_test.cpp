@@ -1,20 +1,10 @@
 #include "tests/app/fixture.h"
 
-#include "gfx/intro.h"
-#include "gfx/scroller.h"
-#include "issue/docs/documents.h"
-
 namespace {
 
 const std::string ONES(80, '1');
 
-TEST(PageValues, ColourLettersAndNumbers) {
-    const struct {
-        int letter, colour;
-    } letters[] = {{'1', 1}, {'9', 9}, {'A', 10}, {'U', 30}, {'V', 31}, {'0', 1},
-                   {'W', 1}, {'a', 1}, {'v', 1},  {' ', 1},  {0, 1},    {200, 1}};
-    for (const auto& c : letters)
-        EXPECT_EQ(colour_of_letter(c.letter), c.colour) << c.letter;
+TEST(PageValues, NumbersRoundAndStopAtTheFirstStrayCharacter) {
     const struct {
         const char* text;
         int32_t value;
@@ -34,44 +24,9 @@ TEST(PageValues, StoreRefusesPositionsOutsideIt) {
         EXPECT_EQ(page_store_set(s, c.line, c.document, "a", "", "", "0"), c.stored) << c.line << "," << c.document;
 }
 
-struct LoadDocument : ::testing::Test {
+TEST(LoadDocument, TheLastTerminatorSetsTheCount) {
     PageStore store;
-};
-
-TEST_F(LoadDocument, TextAndAttributesOfEachLine) {
-    std::string text(80, 'x');
-    text[0] = 'F';
-    text[78] = 'P';
-    page_store_set(store, 0, 1, text, ONES, ONES, "0");
-    // Text of 5, colour line of 3 with odd letters, style line of 4 with a letter and a "3".
-    page_store_set(store, 1, 1, "abcde", "Vq ", "12x3", "8");
-    page_store_set(store, 2, 1, "<END>", ONES, ONES, "0");
-    load_document(store, view, 1);
-    EXPECT_EQ(view.line_count, 2);
-    // Cell 0 stays empty and an 80th character is dropped.
-    EXPECT_EQ(view.character[0][0], 0);
-    EXPECT_EQ(view.character[0][1], 'F');
-    EXPECT_EQ(view.character[0][79], 'P');
-    EXPECT_EQ(view.character[1][5], 'e');
-    EXPECT_EQ(view.character[1][6], 0);
-    const struct {
-        int cell, colour, style;
-    } cells[] = {{1, 31, 1}, {2, 1, 2}, {3, 1, 0}, {4, 1, 3}, {5, 1, 0}};
-    for (const auto& c : cells) {
-        EXPECT_EQ(view.colour[1][c.cell], c.colour) << c.cell;
-        EXPECT_EQ(view.style[1][c.cell], c.style) << c.cell;
-    }
-    EXPECT_EQ(view.rule_kind[1], 8);
-    EXPECT_EQ(view.rule_plain[1], 0);
-    EXPECT_EQ(view.rule_plain[0], 1);
-}
-
-TEST_F(LoadDocument, TheLastTerminatorSetsTheCountAndNothingStaysBehind) {
-    store_document(store, 12, 391, "8");
-    load_document(store, view, 12);
-    EXPECT_EQ(view.rule_kind[200], 8);
-    // Several terminators: the last one counts, lines between stay decoded; "<EN" is text.
-    store.lines[3].clear();
+    // Several terminators: the last one counts, lines between stay decoded.
     page_store_set(store, 0, 3, "x", ONES, ONES, "0");
     page_store_set(store, 2, 3, "<END>", ONES, ONES, "0");
     page_store_set(store, 3, 3, "mid", ONES, ONES, "0");
@@ -79,15 +34,6 @@ TEST_F(LoadDocument, TheLastTerminatorSetsTheCountAndNothingStaysBehind) {
     load_document(store, view, 3);
     EXPECT_EQ(view.line_count, 7);
     EXPECT_EQ(view.character[3][1], 'm');
-    for (int l = 7; l < DECODED_LINES; ++l) {
-        ASSERT_EQ(view.rule_kind[l], 0) << l;
-        ASSERT_EQ(view.rule_plain[l], 0) << l;
-        ASSERT_EQ(view.colour[l][3], 1) << l;
-        for (int k = 0; k < VIEW_COLUMNS; ++k) {
-            ASSERT_EQ(view.character[l][k], 0) << l << "," << k;
-            ASSERT_EQ(view.style[l][k], 0) << l << "," << k;
-        }
-    }
     // Out of range documents change nothing; without a terminator ("<EN" is text) the
     // whole column counts.
     load_document(store, view, 0);
@@ -97,38 +43,6 @@ TEST_F(LoadDocument, TheLastTerminatorSetsTheCountAndNothingStaysBehind) {
     page_store_set(store, 0, 3, "<EN", ONES, ONES, "0");
     load_document(store, view, 3);
     EXPECT_EQ(view.line_count, 4999);
-}
-
-TEST(IssuePages, EveryDocumentLoadsWithItsLineCountFromTheTop) {
-    fill_page_store();
-    for (int d = 1; d <= PAGE_DOCUMENTS; ++d) {
-        viewer.top_line = 50;
-        viewer.scroll_offset = 6;
-        load_document(d);
-        EXPECT_EQ(view.line_count, issue::documents[d].line_count) << "document " << d;
-        EXPECT_EQ(viewer.top_line, 0);
-        EXPECT_EQ(viewer.scroll_offset, 0);
-    }
-}
-
-TEST(IssuePages, SongLinesIntroTextTitleAndMenu) {
-    build_issue_strings();
-    const std::string lead = std::string(65, ' ') + "Selected song: ";
-    for (int n = 1; n <= 4; ++n) {
-        EXPECT_EQ(song_lines[n].substr(0, lead.size()), lead) << n;
-        EXPECT_GT(song_lines[n].size(), lead.size()) << n;
-    }
-    EXPECT_EQ(song_lines[5], lead);
-    const std::string prompt = "  Press Escape or Left mouse to start.  ";
-    ASSERT_EQ(intro_scroll_text.size(), 331u);
-    EXPECT_EQ(intro_scroll_text.substr(0, 66), std::string(66, ' '));
-    EXPECT_EQ(intro_scroll_text.substr(331 - prompt.size()), prompt);
-    EXPECT_EQ(issue_title, "THE KELVARIN ISSUE 30");
-    EXPECT_EQ(menu_entries[11].label, "> This Issue's Editorial");
-    for (int e = 1; e <= 20; ++e) {
-        EXPECT_EQ(menu_entries[e].available, e <= 18 ? 1 : 0) << e;
-        EXPECT_EQ(menu_entries[e].selected, e == 11 ? 1 : 0) << e;
-    }
 }
 
 }  // namespace

@@ -87,11 +87,11 @@ struct ProgramRun {
     }
 
     // Starts the program in the background with the given `env` arguments (exec keeps its
-    // process id); standard error goes to stderr.txt.
+    // process id); standard output goes to stdout.txt, standard error to stderr.txt.
     pid_t start(const std::string& args, const std::string& env) const
     {
-        const std::string cmd = "exec env " + env + " '" KELVARIN_EXE "' " + args + " >/dev/null 2>'" +
-                                file("stderr.txt").string() + "'";
+        const std::string cmd = "exec env " + env + " '" KELVARIN_EXE "' " + args + " >'" + file("stdout.txt").string() +
+                                "' 2>'" + file("stderr.txt").string() + "'";
         const char* argv[] = {"sh", "-c", cmd.c_str(), nullptr};
         pid_t pid = -1;
         return posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) == 0 ? pid : -1;

@@ -18,11 +18,24 @@ uint32_t blend(uint32_t old, int a, int r, int g, int b) {
     return ch(16, r) << 16 | ch(8, g) << 8 | ch(0, b);
 }
 
-// The panel and the font as the program prepares them, and fixed-step runs.
+// A click at (x, y) in frame f: the pointer moves there two frames before.
+std::string click(int f, int x, int y) {
+    return std::to_string(f - 2) + " move " + std::to_string(x) + " " + std::to_string(y) + "\n" + std::to_string(f) +
+           " press\n" + std::to_string(f + 1) + " release\n";
+}
+
+// Character k of a document line's field (cell k shows field[k - 1]), or `none` past its end.
+char cell(const char* field, int k, char none) {
+    return field && k >= 1 && std::strlen(field) >= static_cast<size_t>(k) ? field[k - 1] : none;
+}
+
+// The panel and the font as the program prepares them, and fixed-step runs of the magazine
+// (Escape ends the intro at once).
 struct Screens : ::testing::Test {
     ProgramRun p;
     int run(const std::string& script, long frames, const std::vector<int>& captures) {
-        std::string args = "--fixed-step 16 --frames " + std::to_string(frames) + p.script(script);
+        std::string args = "--fixed-step 16 --frames " + std::to_string(frames) +
+                           p.script("1 key down Escape\n3 key up Escape\n" + script);
         for (int f : captures)
             args += p.capture(f);
         return p.run(args);
@@ -36,54 +49,34 @@ struct Screens : ::testing::Test {
         return background_buffer[y * FRAME_WIDTH + x];
     }
 
-    static int colour_index(const char* s, size_t k) {
-        if (!s || std::strlen(s) <= k)
-            return 1;
-        const char c = s[k];
-        if (c >= '1' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'V')
-            return c - 'A' + 10;
-        return 1;
-    }
-
     // Rows 1...31 of document d shown from top line top with scroll offset 0: lines with a
     // plain rule flag are painted cell by cell, lines past the end show the panel.
     static void expect_page(const Image& img, int d, int top) {
         const issue::Document& doc = issue::documents[d];
         int mismatches = 0;
-        for (int i = 1; i <= 31 && mismatches < 5; ++i) {
-            const int l = top + i;
-            const int y0 = 180 + 12 * i;
-            const bool past_end = l >= doc.line_count;
-            const issue::DocumentLine* line = past_end ? nullptr : &doc.lines[l];
+        for (int i = 1; i <= 31; ++i) {
+            const issue::DocumentLine* line = top + i < doc.line_count ? &doc.lines[top + i] : nullptr;
             if (line && std::string(line->rule ? line->rule : "") != "0")
                 continue;
             for (int k = 0; k < 80; ++k) {
-                const int x0 = 23 + 9 * k;
-                const size_t tl = line && line->text ? std::strlen(line->text) : 0;
-                const unsigned q = k >= 1 && static_cast<size_t>(k) <= tl
-                                       ? static_cast<unsigned char>(line->text[k - 1]) : 0;
-                const int style = k >= 1 && line && line->style && std::strlen(line->style) >= static_cast<size_t>(k)
-                                      ? line->style[k - 1] - '0' : 0;
-                const int colour = k >= 1 ? colour_index(line ? line->colour : nullptr, k - 1) : 1;
+                const unsigned q = static_cast<unsigned char>(cell(line ? line->text : nullptr, k, 0));
+                const int style = cell(line ? line->style : nullptr, k, '0') - '0';
+                const char c = cell(line ? line->colour : nullptr, k, '1');
+                const int colour = c >= '1' && c <= '9' ? c - '0' : c >= 'A' && c <= 'V' ? c - 'A' + 10 : 1;
                 const bool drawn = q > 32 && (style == 1 || style == 2);
-                for (int r = 0; r < 12; ++r) {
-                    const int y = y0 + r;
-                    if (y < 193 || y > 579)
-                        continue;
-                    for (int c = 0; c < 9; ++c) {
-                        uint32_t want = bg(x0 + c, y);
+                const int x0 = 23 + 9 * k, y0 = 180 + 12 * i;
+                for (int y = std::max(y0, 193); y < y0 + 12; ++y)
+                    for (int x = x0; x < x0 + 9; ++x) {
+                        uint32_t want = bg(x, y);
                         if (drawn) {
-                            const int v = assets.font_pixels[((style == 1 ? 0 : 14) + r) * FONT_STRIP_WIDTH + (q - 32) * 9 + 1 + c];
+                            const int row = (style == 1 ? 0 : 14) + y - y0;
+                            const int v = assets.font_pixels[row * FONT_STRIP_WIDTH + (q - 32) * 9 + 1 + x - x0];
                             want = colour == 31 ? 0 : assets.shade_table[v * SHADE_COLUMNS + colour];
                         }
-                        if (img.at(x0 + c, y) != want && ++mismatches <= 5)
-                            ADD_FAILURE() << "document " << d << " line " << l << " column " << k << " pixel ("
-                                          << x0 + c << ", " << y << "): " << std::hex << img.at(x0 + c, y)
-                                          << " want " << want;
+                        if (img.at(x, y) != want && ++mismatches <= 5)
+                            ADD_FAILURE() << "document " << d << " line " << top + i << " column " << k << " pixel ("
+                                          << x << ", " << y << "): " << std::hex << img.at(x, y) << " want " << want;
                     }
-                }
             }
         }
     }
@@ -96,7 +89,7 @@ struct Opening {
     int x, y;  // where to click
 };
 
-TEST_F(Screens, EveryReachableDocumentOpens) {
+TEST_F(Screens, TheEditorialShowsFirstAndEveryReachableDocumentOpens) {
     // Articles list first (the start mode), then the charts list, then rules and help.
     const std::vector<Opening> openings = {
         {13, 200, 78},  {14, 200, 90},  {15, 200, 102}, {16, 200, 114},
@@ -105,26 +98,32 @@ TEST_F(Screens, EveryReachableDocumentOpens) {
         {5, 200, 114},  {6, 500, 66},  {7, 500, 78},  {8, 500, 90},
         {9, 500, 102}, {12, 700, 75}, {10, 700, 100},
     };
-    std::string script = "1 key down Escape\n3 key up Escape\n";
-    std::vector<int> captures;
-    int f = 20;
+    std::string script = "10 move 760 170\n";
+    std::vector<int> captures = {30};
+    int f = 34;
     for (const Opening& o : openings) {
         if (o.document == 1) {
             // The switch row changes the list at once, without a page change.
-            script += std::to_string(f - 2) + " move 500 114\n" + std::to_string(f) + " press\n" +
-                      std::to_string(f + 2) + " release\n";
+            script += click(f, 500, 114);
             f += 6;
         }
-        script += std::to_string(f - 2) + " move " + std::to_string(o.x) + " " + std::to_string(o.y) + "\n" +
-                  std::to_string(f) + " press\n" + std::to_string(f + 1) + " release\n";
+        script += click(f, o.x, o.y);
         captures.push_back(f + 151);
         f += CLICK_GAP;
     }
     ASSERT_EQ(run(script, f, captures), 0);
+    const Image start = p.frame(30);
+    expect_page(start, 11, 0);
+    EXPECT_EQ(start.at(390, 60), blend(bg(390, 60), 90, 200, 100, 100));  // editorial marked
+    // Articles and tune 1 lit, charts and quit dark.
+    EXPECT_EQ(start.at(36, 91), blend(bg(36, 91), 125, 125, 90, 80));
+    EXPECT_EQ(start.at(13, 133), blend(bg(13, 133), 125, 125, 90, 80));
+    EXPECT_EQ(start.at(36, 66), bg(36, 66));
+    EXPECT_EQ(start.at(36, 41), bg(36, 41));
     for (size_t n = 0; n < openings.size(); ++n) {
         const Opening& o = openings[n];
         SCOPED_TRACE("document " + std::to_string(o.document));
-        const Image img = p.frame(captures[n]);
+        const Image img = p.frame(captures[n + 1]);
         expect_page(img, o.document, 0);
         // The entry's selection mark; menu rows' text positions are 48 + 12 r.
         const int row = (o.y - 48) / 12;
@@ -143,42 +142,33 @@ TEST_F(Screens, EveryReachableDocumentOpens) {
     }
 }
 
-TEST_F(Screens, StartScreenShowsTheEditorial) {
-    const std::string script = "1 key down Escape\n3 key up Escape\n10 move 760 170\n";
-    ASSERT_EQ(run(script, 31, {30}), 0);
-    const Image img = p.frame(30);
-    expect_page(img, 11, 0);
-    EXPECT_EQ(img.at(390, 60), blend(bg(390, 60), 90, 200, 100, 100));  // editorial marked
-    // Articles and tune 1 lit, charts and quit dark.
-    EXPECT_EQ(img.at(36, 91), blend(bg(36, 91), 125, 125, 90, 80));
-    EXPECT_EQ(img.at(13, 133), blend(bg(13, 133), 125, 125, 90, 80));
-    EXPECT_EQ(img.at(36, 66), bg(36, 66));
-    EXPECT_EQ(img.at(36, 41), bg(36, 41));
-}
-
-TEST_F(Screens, EndInTheReleaseListingShowsItsLastLine) {
-    // Charts list, left row 4 (document 4), then End.
-    const std::string script =
-        "1 key down Escape\n3 key up Escape\n"
-        "18 move 60 75\n20 press\n21 release\n"
-        "28 move 200 102\n30 press\n31 release\n"
-        "190 key down End\n192 key up End\n";
-    ASSERT_EQ(run(script, 201, {200}), 0);
+TEST_F(Screens, EndInTheReleaseListingShowsItsLastLineAndTheNextDocumentOpensAtItsTop) {
+    // Charts list, left row 4 (document 4), End, then left row 5 (document 5).
+    const std::string script = click(20, 60, 75) + click(30, 200, 102) + "190 key down End\n192 key up End\n";
+    ASSERT_EQ(run(script + click(204, 200, 114), 360, {200, 359}), 0);
     const Image img = p.frame(200);
     const int last = issue::documents[4].line_count - 1;
     expect_page(img, 4, last - 32);
     // The thumb sits at the bottom of the track: 195 + 361 = 556.
     EXPECT_NE(img.at(783, 560), bg(783, 560));
     EXPECT_EQ(img.at(783, 580), bg(783, 580));
+    expect_page(p.frame(359), 5, 0);
 }
 
-TEST_F(Screens, DraggingTheScrollBarMovesTheView) {
-    // Hold on the strip, drag to y 380, let go and move away so the glow fades.
-    const std::string script =
-        "1 key down Escape\n3 key up Escape\n"
-        "20 move 783 300\n22 press\n26 move 783 380\n30 release\n32 move 760 170\n";
-    ASSERT_EQ(run(script, 81, {80}), 0);
-    const Image img = p.frame(80);
+TEST_F(Screens, HoverTintRisesAndFadesAndDraggingTheScrollBarMovesTheView) {
+    // Over tune 2's button (x 75...132, y 132...150; the pointer right of the checked pixel),
+    // away; then hold on the strip, drag to y 380, let go and move away so the glow fades.
+    const std::string script = "20 move 120 140\n80 move 600 300\n"
+                               "90 move 783 300\n92 press\n96 move 783 380\n100 release\n102 move 760 170\n";
+    ASSERT_EQ(run(script, 151, {23, 60, 84, 150}), 0);
+    const uint32_t base = bg(80, 136);
+    const uint32_t rising = p.frame(23).at(80, 136);
+    EXPECT_NE(rising, base);
+    EXPECT_NE(rising, blend(base, 122, 80, 90, 125));
+    EXPECT_EQ(p.frame(60).at(80, 136), blend(base, 122, 80, 90, 125));  // steady at the top
+    EXPECT_NE(p.frame(84).at(80, 136), base);                           // fading
+    const Image img = p.frame(150);
+    EXPECT_EQ(img.at(80, 136), base);
     const int lines = issue::documents[11].line_count;
     const int top = static_cast<int>(std::nearbyint(180.0 * (lines - 33) / 361.0));
     ASSERT_GT(top, 0);
@@ -188,39 +178,25 @@ TEST_F(Screens, DraggingTheScrollBarMovesTheView) {
     EXPECT_EQ(img.at(783, 200), bg(783, 200));
 }
 
-TEST_F(Screens, HoverTintRisesAndFades) {
-    // Tune 2's button: x 75...132, y 132...150; the pointer sits right of the checked pixel.
-    const std::string script =
-        "1 key down Escape\n3 key up Escape\n"
-        "20 move 120 140\n80 move 600 300\n";
-    ASSERT_EQ(run(script, 150, {23, 60, 84, 149}), 0);
-    const uint32_t base = bg(80, 136);
-    const uint32_t rising = p.frame(23).at(80, 136);
-    EXPECT_NE(rising, base);
-    EXPECT_NE(rising, blend(base, 122, 80, 90, 125));
-    EXPECT_EQ(p.frame(60).at(80, 136), blend(base, 122, 80, 90, 125));  // steady at the top
-    const uint32_t fading = p.frame(84).at(80, 136);
-    EXPECT_NE(fading, base);
-    EXPECT_EQ(p.frame(149).at(80, 136), base);
-}
-
-TEST_F(Screens, EveryTuneButtonPlaysItsTune) {
+TEST_F(Screens, EveryTuneButtonPlaysItsTuneAndTheQuitButtonEndsTheRun) {
     // Tunes 2, 3, 4 and 1 in turn. The music bars rise only while notes are heard (an idle
     // bar sinks below the panel within a few frames), so some of ten frames show them.
     const int tune_x[] = {40, 100, 690, 750};
     const int tunes[] = {2, 3, 4, 1};
-    std::string script = "1 key down Escape\n3 key up Escape\n";
+    std::string script;
     std::vector<int> captures;
     for (int t = 0; t < 4; ++t) {
         const int f = 20 + 110 * t;
-        script += std::to_string(f - 2) + " move " + std::to_string(tune_x[tunes[t] - 1]) + " 140\n" +
-                  std::to_string(f) + " press\n" + std::to_string(f + 1) + " release\n";
+        script += click(f, tune_x[tunes[t] - 1], 140);
         for (int k = 30; k < 100; k += 7)
             captures.push_back(f + k);
     }
-    ASSERT_EQ(run(script, captures.back() + 1, captures), 0);
+    const int quit = captures.back() + 10;
+    captures.push_back(quit + 100);
+    ASSERT_EQ(run(script + click(quit, 60, 50), 5000, captures), 0);
+    EXPECT_FALSE(p.captured(quit + 100)) << "the run went on after the quit button";
     int lit[4] = {};
-    for (size_t k = 0; k < captures.size(); ++k) {
+    for (size_t k = 0; k + 1 < captures.size(); ++k) {
         const Image img = p.frame(captures[k]);
         for (int y = 135; y <= BAR_BASE_ROW; ++y)
             for (int x = 158; x < 637; ++x)
@@ -228,12 +204,6 @@ TEST_F(Screens, EveryTuneButtonPlaysItsTune) {
     }
     for (int t = 0; t < 4; ++t)
         EXPECT_GT(lit[t], 0) << "no music bars after tune button " << tunes[t];
-}
-
-TEST_F(Screens, QuitButtonEndsTheRunWithStatusZero) {
-    const std::string script = "1 key down Escape\n3 key up Escape\n20 move 60 50\n22 press\n24 release\n";
-    EXPECT_EQ(run(script, 5000, {400}), 0);
-    EXPECT_FALSE(p.captured(400)) << "the run went on after the quit button";
 }
 
 }  // namespace

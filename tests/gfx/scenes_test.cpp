@@ -173,8 +173,13 @@ void song_scroller(Canvas& c)
     }
 }
 
+// The notes the bars hear in one frame; they may read only the channels they are given.
 std::vector<uint16_t> heard;
-uint16_t heard_cell(int channel) { return heard[size_t(channel)]; }
+uint16_t heard_cell(int channel)
+{
+    EXPECT_LT(size_t(channel), heard.size());
+    return size_t(channel) < heard.size() ? heard[size_t(channel)] : 0;
+}
 
 void music_bars(Canvas& c)
 {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -45,8 +46,7 @@ TEST(WindowInput, PointerEventsLandInTheFrameAndClampToItsNearestEdge)
         w.width = 800;
         w.height = 600;
         window_handle_event(w, c.event, 1920, 1080);
-        EXPECT_EQ(w.mouse_x, c.x) << c.event.x << "," << c.event.y;
-        EXPECT_EQ(w.mouse_y, c.y) << c.event.x << "," << c.event.y;
+        EXPECT_EQ(std::pair(w.mouse_x, w.mouse_y), std::pair(c.x, c.y)) << c.event.x << "," << c.event.y;
     }
 }
 
@@ -54,25 +54,20 @@ TEST(WindowScaling, WholeStepsByNearestNeighbourThenLinearOntoTheLargestFit)
 {
     const struct {
         int w, h;
-        int factor;
-        WindowViewport dest;
+        std::array<int, 5> plan;  // factor, then the destination's x, y, width and height
     } cases[] = {
-        {1920, 1080, 1, {240, 0, 1440, 1080}},
-        {1280, 1024, 1, {0, 32, 1280, 960}},
-        {800, 600, 1, {0, 0, 800, 600}},
-        {640, 400, 1, {53, 0, 533, 400}},    // smaller than the picture
-        {800, 1000, 1, {0, 200, 800, 600}},
-        {1600, 1200, 2, {0, 0, 1600, 1200}},
-        {2560, 1440, 2, {320, 0, 1920, 1440}},
-        {3840, 2160, 3, {480, 0, 2880, 2160}},
+        {1920, 1080, {1, 240, 0, 1440, 1080}},
+        {1280, 1024, {1, 0, 32, 1280, 960}},
+        {800, 600, {1, 0, 0, 800, 600}},
+        {640, 400, {1, 53, 0, 533, 400}},    // smaller than the picture
+        {800, 1000, {1, 0, 200, 800, 600}},
+        {1600, 1200, {2, 0, 0, 1600, 1200}},
+        {2560, 1440, {2, 320, 0, 1920, 1440}},
+        {3840, 2160, {3, 480, 0, 2880, 2160}},
     };
     for (const auto& c : cases) {
-        WindowScaling plan = window_scaling_plan(c.w, c.h, 800, 600);
-        EXPECT_EQ(plan.factor, c.factor) << c.w << "x" << c.h;
-        EXPECT_EQ(plan.dest.x, c.dest.x) << c.w << "x" << c.h;
-        EXPECT_EQ(plan.dest.y, c.dest.y) << c.w << "x" << c.h;
-        EXPECT_EQ(plan.dest.w, c.dest.w) << c.w << "x" << c.h;
-        EXPECT_EQ(plan.dest.h, c.dest.h) << c.w << "x" << c.h;
+        const WindowScaling p = window_scaling_plan(c.w, c.h, 800, 600);
+        EXPECT_EQ((std::array{p.factor, p.dest.x, p.dest.y, p.dest.w, p.dest.h}), c.plan) << c.w << "x" << c.h;
     }
 }
 
