@@ -16,7 +16,6 @@ namespace {
 
 struct Completions {
     std::atomic<int> count{0};
-    std::atomic<bool> on_audio_thread{false};
     std::thread::id main_thread = std::this_thread::get_id();
     std::atomic<bool> on_main_thread{false};
 };
