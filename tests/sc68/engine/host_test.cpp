@@ -1,4 +1,4 @@
-// The intro music host over the wave device, and the intro image played through the engine.
+// The intro music host over the wave device, and its render loop over the engine.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "platform/wave.h"
-#include "sc68/chips/paula.h"
 #include "sc68/host.h"
 #include "tests/platform/disk_recording.h"
 #include "tests/sc68/engine/sc68_builder.h"
@@ -122,30 +121,5 @@ TEST(HostRender, TrackEndContinuesWithTrackOneNextFrame) {
   EXPECT_EQ(out[1] | out[2], 0u);
   stop = true;
   EXPECT_EQ(intro_music_render(api, out.data(), 3, &stop), 0);
-  api68_shutdown(api);
-}
-
-TEST(IntroImage, PlaysAllFourVoicesOnBothSides) {
-  bytes image = source_file("issue/intro/intro.sc68");
-  setenv("SC68_HOME", "host_home", 1);
-  api68_t* api = start_engine();
-  ASSERT_NE(api, nullptr);
-  ASSERT_EQ(api68_load_mem(api, image.data(), int(image.size())), 0);
-  std::vector<uint32_t> out(44100);
-  bool moved[PAULA_VOICES] = {};
-  bool left = false, right = false;
-  for (int second = 0; second < 8; ++second) {
-    uint32_t pos[PAULA_VOICES];
-    for (int v = 0; v < PAULA_VOICES; ++v) pos[v] = paula_chip.voice[v].pos;
-    intro_music_render(api, out.data(), int(out.size()));
-    for (int v = 0; v < PAULA_VOICES; ++v) moved[v] |= paula_chip.voice[v].pos != pos[v] && (paula_chip.dmacon & (1 << v));
-    for (uint32_t f : out) {
-      left |= (f & 0xFFFF) != 0;
-      right |= (f >> 16) != 0;
-    }
-  }
-  EXPECT_TRUE(left);
-  EXPECT_TRUE(right);
-  for (int v = 0; v < PAULA_VOICES; ++v) EXPECT_TRUE(moved[v]) << "voice " << v;
   api68_shutdown(api);
 }
