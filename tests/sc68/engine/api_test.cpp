@@ -68,26 +68,17 @@ bytes xbtimer_tune(uint16_t timer, uint16_t control, uint16_t data, uint16_t tur
 
 }  // namespace
 
-TEST(EngineInit, RecordChecksAndSingleInstance) {
+TEST_F(Engine, RefusesWhatCannotPlay) {
+  EXPECT_EQ(start_engine(), nullptr);   // one engine at a time
+  api68_shutdown(api);
+  api = nullptr;
   api68_init_t init{};
-  SC68error_flush();
   EXPECT_EQ(api68_init(nullptr), nullptr);
   EXPECT_STREQ(SC68error_peek(), "api68_init() : missing init struct");
   init.alloc = test_alloc;
   EXPECT_EQ(api68_init(&init), nullptr);
   EXPECT_STREQ(SC68error_peek(), "api68_init() : missing dynamic memory handler(s)");
-  init.free = test_free;
-  api68_t* api = api68_init(&init);
-  ASSERT_NE(api, nullptr);
-  EXPECT_EQ(init.sampling_rate, 44100);
-  EXPECT_EQ(start_engine(), nullptr);   // one engine at a time
-  api68_shutdown(api);
-  api = start_engine();
-  EXPECT_NE(api, nullptr);
-  api68_shutdown(api);
-}
-
-TEST_F(Engine, RefusesWhatCannotPlay) {
+  restart();
   uint32_t frame;
   EXPECT_EQ(api68_process(nullptr, &frame, 1), -1);
   EXPECT_EQ(api68_process(api, &frame, 1), -1);   // nothing loaded
@@ -217,39 +208,33 @@ TEST_F(Engine, TracksRunAsPinned) {
   }
 }
 
-// The test replays' first frames, one engine call per frame as the host renders them, summed
-// up: which sides sound, whether both carry the same samples, and the CRC-32 of the frames.
+// The test replays' first frames, one engine call per frame as the host renders them: the
+// CRC-32 of the frames.
 TEST_F(Engine, TestReplaysSoundAsPinned) {
   const struct {
     const char* replay;
     unsigned hw;
     int voices, blend;
-    const char* sound;
+    uLong crc;
   } cases[] = {
-      {"paula_tone.bin", SC68_AMIGA, 1, 0, "left stereo 75645851"},   // voice 0 only: the left side
-      {"paula_tone.bin", SC68_AMIGA, 1, 32768, "left right mono 3ee8c40b"},
-      {"paula_tone.bin", SC68_AMIGA, 1, 20480, "left right stereo 6ecf6a56"},   // the default blend
-      {"paula_tone.bin", SC68_AMIGA, 15, 0, "left right stereo b41f10a6"},
-      {"ym_tone.bin", SC68_YM, 0, 20480, "left right mono 8c4fe129"},
+      {"paula_tone.bin", SC68_AMIGA, 1, 0, 0x75645851},   // voice 0 only: the left side
+      {"paula_tone.bin", SC68_AMIGA, 1, 32768, 0x3ee8c40b},   // both sides the same
+      {"paula_tone.bin", SC68_AMIGA, 1, 20480, 0x6ecf6a56},   // the default blend
+      {"paula_tone.bin", SC68_AMIGA, 15, 0, 0xb41f10a6},
+      {"ym_tone.bin", SC68_YM, 0, 20480, 0x8c4fe129},
   };
   for (const auto& c : cases) {
     restart();
     ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", c.hw).num("D0", uint32_t(c.voices)).data(test_replay(c.replay)).file()), 0);
     api->amiga_blend = c.blend;
-    bool left = false, right = false, mono = true;
     uLong crc = crc32(0, nullptr, 0);
     for (int i = 0; i < 5000; ++i) {
       uint32_t f = 0;
       api68_process(api, &f, 1);
-      left |= (f & 0xFFFF) != 0;
-      right |= (f >> 16) != 0;
-      mono &= (f & 0xFFFF) == (f >> 16);
       uint8_t pcm[4] = {uint8_t(f), uint8_t(f >> 8), uint8_t(f >> 16), uint8_t(f >> 24)};
       crc = crc32(crc, pcm, 4);
     }
-    char sum[64];
-    std::snprintf(sum, sizeof sum, "%s%s%s %08lx", left ? "left " : "", right ? "right " : "", mono ? "mono" : "stereo", crc);
-    EXPECT_EQ(sum, std::string(c.sound)) << c.replay << " " << c.voices << " " << c.blend;
+    EXPECT_EQ(crc, c.crc) << c.replay << " " << c.voices << " " << c.blend;
   }
 }
 

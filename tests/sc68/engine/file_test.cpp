@@ -183,19 +183,6 @@ TEST(Sc68Load, DisksAndMessages) {
   for (const auto& c : cases) EXPECT_EQ(load(c.file).substr(0, c.disk.back() == '+' ? c.disk.size() : std::string::npos), c.disk) << c.what;
 }
 
-TEST(Sc68Load, GzipFile) {
-  bytes z = gzip(minimal);
-  const char* path = "sc68_gzip_test.sc68.gz";
-  std::FILE* out = std::fopen(path, "wb");
-  ASSERT_NE(out, nullptr);
-  std::fwrite(z.data(), 1, z.size(), out);
-  std::fclose(out);
-  disk68* d = SC68file_load_file(path);
-  EXPECT_EQ(describe(d), "1 tracks | data 0+10");
-  SC68file_free(d);
-  std::remove(path);
-}
-
 // Sub-tunes and replay rate as written by the trackers: whole tags are stepped over, the header
 // ends at HDNS, the rate comes from TC, else TA/TB/TD, else !V.
 TEST(Sc68Load, SndhTagsAsWrittenGiveTracksAndRate) {
