@@ -236,20 +236,15 @@ TEST(IceDepack, RoundTripsEveryRunMatchAndPlaneForm) {
   EXPECT_NE(ice_pack(cases[2].first.data(), 800, cases[2].second), ice_pack(cases[2].first.data(), 800));
 }
 
-TEST(IceDepack, NeverLeavesItsBuffers) {
+// Too little input for the claimed output, or none at all, is refused; corrupt input at large is
+// the load fuzzer's.
+TEST(IceDepack, RefusesInputShortOfItsOutput) {
   bytes data = noise(3000, 11);
   data.insert(data.end(), data.begin(), data.begin() + 1500);
-  bytes packed = ice(data);
-  std::mt19937 rng(5);
-  for (int round = 0; round < 300; ++round) {
-    bytes bad = packed;
-    for (int k = 0; k < 4; ++k) bad[ICE_HEADER_SIZE + rng() % (bad.size() - ICE_HEADER_SIZE)] ^= uint8_t(1 << (rng() % 8));
-    bytes out(data.size());
-    ice_depack(bad.data() + ICE_HEADER_SIZE, bad.size() - ICE_HEADER_SIZE, out.data(), out.size());
-  }
-  // Too little input for the claimed output.
+  const bytes packed = ice(data);
+  const uint8_t* body = packed.data() + ICE_HEADER_SIZE;
   bytes out(data.size() * 2);
-  EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, packed.size() - ICE_HEADER_SIZE, out.data(), out.size()), -1);
-  EXPECT_EQ(ice_depack(packed.data() + ICE_HEADER_SIZE, 1, out.data(), out.size()), -1);
+  EXPECT_EQ(ice_depack(body, packed.size() - ICE_HEADER_SIZE, out.data(), out.size()), -1);
+  EXPECT_EQ(ice_depack(body, 1, out.data(), out.size()), -1);
   EXPECT_EQ(ice_depack(packed.data() + packed.size(), 0, out.data(), data.size()), -1);   // nothing to read back from
 }
