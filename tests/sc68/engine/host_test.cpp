@@ -41,7 +41,13 @@ bool wait_for(F done) {
 
 }  // namespace
 
-TEST_F(Host, SilentUntilResumeThenRefillsUntilStop) {
+// Each replay frame costs a million instructions (play counts d0 down from 500,000) and the disk
+// driver hands every buffer back long before the other one is refilled: from the second refill
+// on, one always runs, and the stop must cut it short.
+TEST_F(Host, SilentUntilResumedThenRefillsUntilAStopCutsTheRunningRefillShort) {
+  tune = sc68_builder().empty("MU").num("TY", SC68_AMIGA)
+             .data(replay_with_play({0x20, 0x3C, 0x00, 0x07, 0xA1, 0x20, 0x53, 0x80, 0x66, 0xFC, 0x4E, 0x75})).file();
+  DiskRecording recording("host_stop");
   ASSERT_EQ(start(), 1);
   wave_device* dev = intro_music_host().device;
   ASSERT_NE(dev, nullptr);
@@ -50,9 +56,11 @@ TEST_F(Host, SilentUntilResumeThenRefillsUntilStop) {
   EXPECT_EQ(intro_music_host().refills.load(), 0u);
   intro_music_resume();
   intro_music_resume();   // a second resume changes nothing
-  EXPECT_TRUE(wait_for([] { return intro_music_host().refills.load() >= 2; }));
+  ASSERT_TRUE(wait_for([] { return intro_music_host().refills.load() >= 2; }));
   EXPECT_GT(wave_position(dev), 0u);
+  EXPECT_EQ(intro_music_host().refill_frames.load(), INTRO_BUFFER_FRAMES);
   intro_music_stop();
+  EXPECT_LT(intro_music_host().refill_frames.load(), INTRO_BUFFER_FRAMES);
   EXPECT_EQ(intro_music_host().engine, nullptr);
   unsigned after = intro_music_host().refills.load();
   std::this_thread::sleep_for(100ms);
@@ -78,21 +86,6 @@ TEST_F(Host, BadImageGivesZeroAndNoDeviceRunsSilentWithTwoErrors) {
   size_t first = err.find(text);
   ASSERT_NE(first, std::string::npos) << err;
   EXPECT_NE(err.find(text, first + 1), std::string::npos) << err;
-}
-
-TEST_F(Host, StopCutsTheRunningRefillShort) {
-  // Each replay frame costs a million instructions (play counts d0 down from 500,000) and the
-  // disk driver hands every buffer back long before the other one is refilled: from the second
-  // refill on, one always runs.
-  tune = sc68_builder().empty("MU").num("TY", SC68_AMIGA)
-             .data(replay_with_play({0x20, 0x3C, 0x00, 0x07, 0xA1, 0x20, 0x53, 0x80, 0x66, 0xFC, 0x4E, 0x75})).file();
-  DiskRecording recording("host_stop");
-  ASSERT_EQ(start(), 1);
-  intro_music_resume();
-  ASSERT_TRUE(wait_for([] { return intro_music_host().refills.load() >= 2; }));
-  EXPECT_EQ(intro_music_host().refill_frames.load(), INTRO_BUFFER_FRAMES);
-  intro_music_stop();
-  EXPECT_LT(intro_music_host().refill_frames.load(), INTRO_BUFFER_FRAMES);
 }
 
 TEST(HostRender, TrackEndContinuesWithTrackOneNextFrame) {
