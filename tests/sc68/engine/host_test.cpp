@@ -1,6 +1,7 @@
 // The intro music host over the wave device, and its render loop over the engine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -99,13 +100,9 @@ TEST(HostRender, TrackEndContinuesWithTrackOneNextFrame) {
   constexpr int pass = 2 * 883 + 1;
   std::vector<uint32_t> out(3 * pass);
   EXPECT_EQ(intro_music_render(api, out.data(), int(out.size())), int(out.size()));
-  bool sound = false;
-  for (int i = 0; i < pass; ++i) {
-    ASSERT_EQ(out[size_t(i)], out[size_t(i + pass)]) << i;
-    ASSERT_EQ(out[size_t(i)], out[size_t(i + 2 * pass)]) << i;
-    sound |= out[size_t(i)] != 0;
-  }
-  EXPECT_TRUE(sound);
+  EXPECT_TRUE(std::equal(out.begin(), out.begin() + pass, out.begin() + pass)) << "second pass";
+  EXPECT_TRUE(std::equal(out.begin(), out.begin() + pass, out.begin() + 2 * pass)) << "third pass";
+  EXPECT_NE(std::count(out.begin(), out.end(), 0u), long(out.size())) << "silence";
   EXPECT_EQ(api68_play(api, -1), 1);
   // An engine that cannot play gives silence.
   api68_stop(api);
