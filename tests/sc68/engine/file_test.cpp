@@ -174,6 +174,7 @@ TEST(Sc68Load, DisksAndMessages) {
       {"gzip cut in half", [&] { bytes z = gzip(sc68_builder().empty("MU").data(noise(4000, 1)).file()); z.resize(z.size() / 2); return z; }(), "gzip_load(mem) : corrupted data / " + bad + "(read header)"},
       {"17 MB of zeros in gzip", gzip(bytes(17u << 20, 0)), "gzip_load(mem) : unpacked data too large / " + bad + "(read header)"},
       {"ICE around junk", ice(noise(200, 2)), no_id + " / " + bad + "(depacked data)"},
+      {"ICE of one byte, then padding", cat({ice({'x'}), bytes(64, 0)}), no_id + " / " + bad + "(depacked data)"},
       {"ICE packed size below its header", with(ice(minimal), 4, {0, 0, 0, 4}), "ice_load(mem) : not ICE! / " + bad + "(read header)"},
       {"ICE cut short", [] { bytes p = ice(minimal); p.pop_back(); return p; }(), "ice_load(mem) : read failed / " + bad + "(read header)"},
       {"ICE packed size past the end", with(ice(minimal), 4, {0x7F}), "ice_load(mem) : read failed / " + bad + "(read header)"},
