@@ -7,35 +7,20 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
 
-#include "sc68/api68.h"
+#include "tests/sc68/engine/sc68_builder.h"
 
 namespace {
 
-const std::string source_dir = KELVARIN_SOURCE_DIR;
 const char kGoldenFile[] = "golden_renders.txt";
 const char kImage[] = "issue/intro/intro.sc68";
 constexpr int kSeconds = 60;
 constexpr int kChunkFrames = 4410;
 
-void* test_alloc(unsigned n) { return std::malloc(n); }
-void test_free(void* p) { std::free(p); }
-
 // CRC-32 of the first 60 s of the image's default track; empty when it does not play.
-std::string render_checksum(const std::string& path) {
-    std::ifstream in(source_dir + "/" + path, std::ios::binary);
-    std::vector<uint8_t> image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    api68_init_t init{};
-    init.alloc = test_alloc;
-    init.free = test_free;
-    api68_t* api = api68_init(&init);
+std::string render_checksum(const bytes& image) {
+    api68_t* api = start_engine();
     if (!api) return {};
     bool ok = !image.empty() && api68_load_mem(api, image.data(), static_cast<int>(image.size())) == 0;
     uLong crc = crc32(0, nullptr, 0);
@@ -58,13 +43,11 @@ TEST(IntroGolden, RendersMatchTheCommittedChecksums) {
     // The engine keeps its configuration here, not in the user's home.
     std::filesystem::create_directories("golden_home");
     setenv("SC68_HOME", "golden_home", 1);
-    const std::string sum = render_checksum(kImage);
+    const std::string sum = render_checksum(source_file(kImage));
     EXPECT_FALSE(sum.empty()) << kImage << ": " << (SC68error_peek() ? SC68error_peek() : "does not play");
     const std::string computed = std::string(kImage) + " " + sum + "\n";
     std::ofstream(kGoldenFile) << computed;
-
-    std::ifstream in(source_dir + "/tests/intro/" + kGoldenFile);
-    std::string committed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(committed, computed) << "if the change in sound is meant, copy " << kGoldenFile
-                                   << " from the test's directory over tests/intro/" << kGoldenFile;
+    const bytes committed = source_file(std::string("tests/intro/") + kGoldenFile);
+    EXPECT_EQ(std::string(committed.begin(), committed.end()), computed)
+        << "if the change in sound is meant, copy " << kGoldenFile << " from the test's directory over tests/intro/" << kGoldenFile;
 }

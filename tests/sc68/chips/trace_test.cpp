@@ -2,10 +2,12 @@
 // replay and the engine drive it. Every value read, every rendered frame and
 // every delivered interrupt goes into one checksum per chip, so the scripts
 // pin the chips' timing, mixing, restart and read-back rules at once. A new
-// checksum means the chip sounds or counts differently: find out why with
-// the chip's own tests before committing a new value.
+// checksum means the chip sounds or counts differently: find out why before
+// committing a new value. After the traces, the rules a sum would hide: the
+// Paula's wiring and beam counter, the MFP's state before any init.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -136,8 +138,9 @@ const Chip ste = {
             c.add(static_cast<uint32_t>(v));
     }};
 
-// Channel n's registers.
+// Channel n's registers, and the page they are in.
 constexpr uint32_t aud(int n, uint32_t field) { return PAULA_AUD0 + 16 * n + field; }
+constexpr uint32_t CUSTOM = 0xDFF000;
 
 TEST(ChipTrace, Paula)
 {
@@ -181,7 +184,7 @@ constexpr Step ym_set(int r, int v, uint32_t cycle = 0) { return {W32, 0, uint32
 
 TEST(ChipTrace, Ym)
 {
-    const std::vector<Step> steps = {
+    std::vector<Step> steps = {
         {W8, 0, YM_MIXER}, {R8, 0, 0}, {W8, 0, YM_ENV_SHAPE}, {R8, 0, 0}, {R16, 0, 0}, {R8, 2, 0},
         ym_set(YM_MIXER, 0x3E), ym_set(YM_VOL_A, 15), ym_set(0, 1), {RENDER, 0, FRAME},  // 125 kHz
         {RATE, 0, 50000}, ym_set(0, 0), ym_set(1, 1), {RENDER, 0, FRAME},                 // 488 Hz
@@ -194,15 +197,28 @@ TEST(ChipTrace, Ym)
         ym_set(YM_VOL_A, 15, 80000), ym_set(5, 2, 90000), ym_set(4, 0x80, 90000), {RENDER, 0, FRAME},
         ym_set(YM_ENV_SHAPE, 0x08), {RENDER, 0, 40000}, ym_set(YM_ENV_SHAPE, 0x0B), {RENDER, 0, 40000},
         ym_set(YM_ENV_SHAPE, 0x04), {RENDER, 0, 40000}, ym_set(YM_ENV_SHAPE, 0x0F), {RENDER, 0, 40000},
+        ym_set(YM_ENV_SHAPE, 0x00), {RENDER, 0, 40000}, ym_set(YM_ENV_SHAPE, 0x0A), {RENDER, 0, 40000},
+        ym_set(YM_ENV_SHAPE, 0x0C), {RENDER, 0, 40000},
         // Registers 14 and up are not stored.
         ym_set(14, 0x55), ym_set(200, 0x55), {R8, 0, 0},
         // Renders shorter than a tick carry their cycles and ticks over.
-        {RENDER, 0, 100}, {RENDER, 0, 100}, {RENDER, 0, 100}, {RENDER, 0, 100}, {RENDER, 0, 100},
+        {RENDER, 0, 100}, {W8, 0, 14}, {R8, 0, 0}, {RENDER, 0, 100}, {RENDER, 0, 100}, {RENDER, 0, 100}, {RENDER, 0, 100},
         {RATE, 0, 1000}, {RENDER, 0, FRAME}, {RESET, 0, 0}, {R8, 0, 0}, {RENDER, 0, 20000},
         ym_set(YM_VOL_A, 15, 0x7FFFFF00), {RENDER, 0, 0xFFFFFFFF},  // one second at most
         {NEXT, 0, 0}, {INT, 0, 0},
     };
-    EXPECT_EQ(play(ym, steps), 0x97E7957E96FF2F62ull);
+    // A full write list keeps only the newest write, in its last entry: A and B end at 0, C at 9.
+    // The envelope's writes have a list of their own: its shape is kept.
+    steps.push_back({RESET, 0, 0});
+    for (int i = 0; i < YM_LIST_SIZE - 1; ++i)
+        steps.push_back(ym_set(0, i & 0xFF, 10));
+    steps.insert(steps.end(), {ym_set(YM_ENV_SHAPE, 0x0A, 15), ym_set(YM_VOL_A, 15, 20)});
+    for (int i = 0; i < 100; ++i)
+        steps.push_back(ym_set(YM_VOL_A + 1, i, 30));
+    steps.insert(steps.end(), {ym_set(YM_VOL_A + 2, 9, 40), {RENDER, 0, FRAME}});
+    for (int r : {YM_VOL_A, YM_VOL_A + 1, YM_VOL_A + 2, YM_ENV_SHAPE})
+        steps.insert(steps.end(), {{W8, 0, uint32_t(r)}, {R8, 0, 0}});
+    EXPECT_EQ(play(ym, steps), 0xF0EC5B8D3D8BFDC2ull);
 }
 
 TEST(ChipTrace, Mfp)
@@ -276,6 +292,60 @@ TEST(ChipTrace, SteSound)
     for (const auto& p : parts)
         steps.insert(steps.end(), p.begin(), p.end());
     EXPECT_EQ(play(ste, steps), 0x31D4CB55A019FD3Full);
+}
+
+// Channels 0 and 3 play on the left, 1 and 2 on the right, as the Amiga is wired.
+TEST(Paula, ChannelsZeroAndThreeLeftOneAndTwoRight)
+{
+    const struct {
+        std::vector<std::pair<int, uint32_t>> voices;  // channel, volume
+        int16_t left, right;
+    } cases[] = {
+        {{{0, 64}}, 16256, 0}, {{{1, 64}}, 0, 16256}, {{{2, 64}}, 0, 16256}, {{{3, 64}}, 16256, 0},
+        {{{0, 64}, {3, 64}, {2, 32}}, 32512, 8921},  // two channels, no carry into the right half
+    };
+    for (const auto& c : cases) {
+        paula.init();
+        std::fill(ram.begin(), ram.end(), 127);
+        for (auto [n, vol] : c.voices) {
+            paula_io.w_long(CUSTOM | aud(n, PAULA_AUD_LC), 0x2000, 0);
+            paula_io.w_word(CUSTOM | aud(n, PAULA_AUD_LEN), 0x800, 0);
+            paula_io.w_word(CUSTOM | aud(n, PAULA_AUD_PER), 428, 0);
+            paula_io.w_word(CUSTOM | aud(n, PAULA_AUD_VOL), vol, 0);
+            paula_io.w_word(CUSTOM | PAULA_DMACON, 0x8200 | 1u << n, 0);
+        }
+        uint32_t f;
+        paula_render(&paula_chip, &f, ram.data(), 1);
+        EXPECT_EQ(static_cast<int16_t>(f), c.left) << c.voices.size() << " voices from " << c.voices[0].first;
+        EXPECT_EQ(static_cast<int16_t>(f >> 16), c.right) << c.voices.size() << " voices from " << c.voices[0].first;
+    }
+}
+
+TEST(Paula, EveryReadOfTheBeamWordMovesIt)
+{
+    paula.init();
+    const uint32_t vhposr = CUSTOM | PAULA_VHPOSR;
+    EXPECT_EQ(paula_io.r_byte(vhposr, 0), 0u);
+    EXPECT_EQ(paula_io.r_byte(vhposr, 0), 1u);
+    uint32_t f;
+    paula_render(&paula_chip, &f, ram.data(), 1);  // a render starts it again
+    EXPECT_EQ(paula_io.r_byte(vhposr, 0), 0u);
+    EXPECT_EQ(paula_io.r_byte(vhposr + 1, 0), 1u);
+    EXPECT_EQ(paula_io.r_word(vhposr, 0), 0x0202u);
+    EXPECT_EQ(paula_io.r_long(vhposr - 2, 0), 0x0303u);
+}
+
+// The process chip as it stands before the first test, whatever order the tests run in.
+struct MfpAtStart : ::testing::Environment {
+    static inline mfp_t chip;
+    void SetUp() override { chip = mfp_chip; }
+};
+[[maybe_unused]] ::testing::Environment* const mfp_at_start = ::testing::AddGlobalTestEnvironment(new MfpAtStart);
+
+TEST(MfpChip, TheProcessChipStartsInItsResetState)
+{
+    EXPECT_EQ(MfpAtStart::chip.timer[MFP_TIMER_A].data, 256);
+    EXPECT_EQ(MfpAtStart::chip.reg[MFP_VR], 0x40);
 }
 
 }  // namespace

@@ -26,12 +26,4 @@ TEST(YmTableTool, RegeneratesTheCommittedTable)
     EXPECT_TRUE(slurp(out) == committed);
 }
 
-TEST(YmTableTool, RefusesBadArguments)
-{
-    const std::string cmd = std::string("\"") + YMTABLE_TOOL + "\" 2>/dev/null";
-    EXPECT_NE(std::system(cmd.c_str()), 0);
-    const std::string bad = std::string("\"") + YMTABLE_TOOL + "\" /nonexistent/dir/x.cpp 2>/dev/null";
-    EXPECT_NE(std::system(bad.c_str()), 0);
-}
-
 }  // namespace

@@ -68,26 +68,17 @@ bytes xbtimer_tune(uint16_t timer, uint16_t control, uint16_t data, uint16_t tur
 
 }  // namespace
 
-TEST(EngineInit, RecordChecksAndSingleInstance) {
+TEST_F(Engine, RefusesWhatCannotPlay) {
+  EXPECT_EQ(start_engine(), nullptr);   // one engine at a time
+  api68_shutdown(api);
+  api = nullptr;
   api68_init_t init{};
-  SC68error_flush();
   EXPECT_EQ(api68_init(nullptr), nullptr);
   EXPECT_STREQ(SC68error_peek(), "api68_init() : missing init struct");
   init.alloc = test_alloc;
   EXPECT_EQ(api68_init(&init), nullptr);
   EXPECT_STREQ(SC68error_peek(), "api68_init() : missing dynamic memory handler(s)");
-  init.free = test_free;
-  api68_t* api = api68_init(&init);
-  ASSERT_NE(api, nullptr);
-  EXPECT_EQ(init.sampling_rate, 44100);
-  EXPECT_EQ(start_engine(), nullptr);   // one engine at a time
-  api68_shutdown(api);
-  api = start_engine();
-  EXPECT_NE(api, nullptr);
-  api68_shutdown(api);
-}
-
-TEST_F(Engine, RefusesWhatCannotPlay) {
+  restart();
   uint32_t frame;
   EXPECT_EQ(api68_process(nullptr, &frame, 1), -1);
   EXPECT_EQ(api68_process(api, &frame, 1), -1);   // nothing loaded
@@ -120,11 +111,6 @@ TEST_F(Engine, StatusThroughTheTracksToTheEnd) {
   api68_rewind(api);
   EXPECT_EQ(statuses({400, 400, 400, 883}), "4 2 16 4");
   EXPECT_EQ(api68_play(api, -1), 2);
-  // Without a frame count a track lasts the default time: 180 s at 50 Hz.
-  restart();
-  ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(rts_replay()).file()), 0);
-  start();
-  EXPECT_EQ(api->total_frames, 9000u);
 }
 
 TEST_F(Engine, DefaultAndForcedTracks) {
@@ -135,11 +121,14 @@ TEST_F(Engine, DefaultAndForcedTracks) {
   EXPECT_EQ(api->track_to, 1);   // force_track defaults to 1
   ASSERT_EQ(api68_play(api, 0), 0);
   EXPECT_EQ(api->track_to, 3);
-  // A forced track beyond the disk takes the disk's default.
-  api68_shutdown(api);
-  api = nullptr;
-  std::ofstream(home / "config.txt") << "force_track = 9\n";
+  // The shutdown saves the configuration and the next start reads it, times in whole seconds.
+  api->force_track = 9;
+  api->amiga_blend = 1234;
+  api->default_time_ms = 90500;
   restart();
+  EXPECT_EQ(api->amiga_blend, 1234);
+  EXPECT_EQ(api->default_time_ms, 91000u);
+  // A forced track beyond the disk takes the disk's default.
   EXPECT_EQ(api->force_track, 9);
   ASSERT_EQ(load(sc68_builder().num("DF", 1).empty("MU").data(rts_replay()).empty("MU").file()), 0);
   EXPECT_EQ(api->track_to, 2);
@@ -161,8 +150,9 @@ TEST_F(Engine, MemorySetUpAndInitRegisters) {
   EXPECT_EQ(api->reg.pc, 0x10008u);
 }
 
-// Starts the track and makes calls of n frames: the start's status and frame size, each call's
-// status, the long at $500 (the test replays count there) and the newest message.
+// Starts the track and makes calls of n frames: the start's status, frame size and count (180 s
+// without one on the disk), each call's status, the long at $500 (the test replays count there)
+// and the newest message.
 TEST_F(Engine, TracksRunAsPinned) {
   auto beam_wait = [](uint16_t move, uint16_t cmp, uint16_t addr) {
     // play: moveq #4,d1 / 2: move.s ADDR,d0 / 1: cmp.s ADDR,d0 / beq.s 1b / dbf d1,2b / rts
@@ -178,30 +168,30 @@ TEST_F(Engine, TracksRunAsPinned) {
     std::vector<int> calls;
     std::string run;
   } cases[] = {
-      {"50 Hz", at_rate(50), 0, {}, "4 160256/883 | @500 0"},
-      {"60 Hz", at_rate(60), 0, {}, "4 133344/735 | @500 0"},
-      {"200 Hz", at_rate(200), 0, {}, "4 40000/220 | @500 0"},
+      {"50 Hz", at_rate(50), 0, {}, "4 160256/883 x9000 | @500 0"},
+      {"60 Hz", at_rate(60), 0, {}, "4 133344/735 x10800 | @500 0"},
+      {"200 Hz", at_rate(200), 0, {}, "4 40000/220 x36000 | @500 0"},
       {"rate too high", at_rate(100000), 0, {}, "-1 | @500 0 | replay frequency 100000 Hz too high"},
       {"rate overflowing the frame count", at_rate(0xFFFFFFFFu), 0, {}, "-1 | @500 0 | replay frequency 4294967295 Hz too high"},
       {"data past the end of memory", sc68_builder().empty("MU").num("AT", 0x7FFF0).data(bytes(64, 0x4E)).file(), 0, {},
        "-1 | @500 0 | 68K memory overflow :($7FFF0-$80030)"},
       // A play routine that never returns drops the track, not the disk: the track can start again.
       {"play: bra.s *", sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(replay_with_play({0x60, 0xFE})).file(), 20000, {2000, 2000, 0},
-       "4 160256/883 | -1 -1 4 | @500 0 | track #1 : play routine failed (EMU68_run : routine at 008008 did not return (pc:008008))"},
+       "4 160256/883 x9000 | -1 -1 4 | @500 0 | track #1 : play routine failed (EMU68_run : routine at 008008 did not return (pc:008008))"},
       // Xbtimer handlers count their runs in the first 160,256-cycle frame.
-      {"timer A every 160,156.25 cycles", xbtimer_tune(0, 7, 246, 0), 0, {883}, "4 160256/883 | 0 | @500 1"},
-      {"timer B every 3,255.2 cycles", xbtimer_tune(1, 2, 100, 0), 0, {883}, "4 160256/883 | 0 | @500 49"},
-      {"timer C at 200 Hz", xbtimer_tune(2, 5, 192, 0), 0, {883}, "4 160256/883 | 0 | @500 4"},
-      {"timer D at 614.4 kHz", xbtimer_tune(3, 1, 1, 0), 0, {883}, "4 160256/883 | 0 | @500 12307"},
+      {"timer A every 160,156.25 cycles", xbtimer_tune(0, 7, 246, 0), 0, {883}, "4 160256/883 x9000 | 0 | @500 1"},
+      {"timer B every 3,255.2 cycles", xbtimer_tune(1, 2, 100, 0), 0, {883}, "4 160256/883 x9000 | 0 | @500 49"},
+      {"timer C at 200 Hz", xbtimer_tune(2, 5, 192, 0), 0, {883}, "4 160256/883 x9000 | 0 | @500 4"},
+      {"timer D at 614.4 kHz", xbtimer_tune(3, 1, 1, 0), 0, {883}, "4 160256/883 x9000 | 0 | @500 12307"},
       // The same handler idling 10,000 turns each time: about 250 million instructions a frame
       // if nothing stopped them. The frame ends at the step budget and the track is dropped.
       {"timer D, endless handler", xbtimer_tune(3, 1, 1, 10000), 0, {883, 883},
-       "4 160256/883 | -1 -1 | @500 3353 | track #1 : play routine failed (EMU68_run : MFP-68901 interrupts never end (vector 000110, pc:008036))"},
+       "4 160256/883 x9000 | -1 -1 | @500 3353 | track #1 : play routine failed (EMU68_run : MFP-68901 interrupts never end (vector 000110, pc:008036))"},
       // A replay waiting for the beam counter to move: a wait that never ends fails at once.
-      {"beam: byte 6", beam_wait(0x1039, 0xB039, 0xF006), 100000, {883, 883, 883}, "4 160256/883 | 0 0 0 | @500 0"},
-      {"beam: byte 7", beam_wait(0x1039, 0xB039, 0xF007), 100000, {883, 883, 883}, "4 160256/883 | 0 0 0 | @500 0"},
-      {"beam: word", beam_wait(0x3039, 0xB079, 0xF006), 100000, {883, 883, 883}, "4 160256/883 | 0 0 0 | @500 0"},
-      {"beam: long from 4", beam_wait(0x2039, 0xB0B9, 0xF004), 100000, {883, 883, 883}, "4 160256/883 | 0 0 0 | @500 0"},
+      {"beam: byte 6", beam_wait(0x1039, 0xB039, 0xF006), 100000, {883, 883, 883}, "4 160256/883 x9000 | 0 0 0 | @500 0"},
+      {"beam: byte 7", beam_wait(0x1039, 0xB039, 0xF007), 100000, {883, 883, 883}, "4 160256/883 x9000 | 0 0 0 | @500 0"},
+      {"beam: word", beam_wait(0x3039, 0xB079, 0xF006), 100000, {883, 883, 883}, "4 160256/883 x9000 | 0 0 0 | @500 0"},
+      {"beam: long from 4", beam_wait(0x2039, 0xB0B9, 0xF004), 100000, {883, 883, 883}, "4 160256/883 x9000 | 0 0 0 | @500 0"},
   };
   for (const auto& c : cases) {
     restart();
@@ -209,7 +199,7 @@ TEST_F(Engine, TracksRunAsPinned) {
     ASSERT_EQ(load(c.tune), 0) << c.what;
     int status = start();
     char frame[32] = "";
-    if (status > 0) std::snprintf(frame, sizeof frame, " %u/%u", api->cycles_per_frame, api->samples_per_frame);
+    if (status > 0) std::snprintf(frame, sizeof frame, " %u/%u x%u", api->cycles_per_frame, api->samples_per_frame, api->total_frames);
     std::string run = std::to_string(status) + frame;
     if (!c.calls.empty()) (run += " | ") += statuses(c.calls);
     (run += " | @500 ") += std::to_string(be32(0x500));
@@ -218,39 +208,33 @@ TEST_F(Engine, TracksRunAsPinned) {
   }
 }
 
-// The test replays' first frames, one engine call per frame as the host renders them, summed
-// up: which sides sound, whether both carry the same samples, and the CRC-32 of the frames.
+// The test replays' first frames, one engine call per frame as the host renders them: the
+// CRC-32 of the frames.
 TEST_F(Engine, TestReplaysSoundAsPinned) {
   const struct {
     const char* replay;
     unsigned hw;
     int voices, blend;
-    const char* sound;
+    uLong crc;
   } cases[] = {
-      {"paula_tone.bin", SC68_AMIGA, 1, 0, "left stereo 75645851"},   // voice 0 only: the left side
-      {"paula_tone.bin", SC68_AMIGA, 1, 32768, "left right mono 3ee8c40b"},
-      {"paula_tone.bin", SC68_AMIGA, 1, 20480, "left right stereo 6ecf6a56"},   // the default blend
-      {"paula_tone.bin", SC68_AMIGA, 15, 0, "left right stereo b41f10a6"},
-      {"ym_tone.bin", SC68_YM, 0, 20480, "left right mono 8c4fe129"},
+      {"paula_tone.bin", SC68_AMIGA, 1, 0, 0x75645851},   // voice 0 only: the left side
+      {"paula_tone.bin", SC68_AMIGA, 1, 32768, 0x3ee8c40b},   // both sides the same
+      {"paula_tone.bin", SC68_AMIGA, 1, 20480, 0x6ecf6a56},   // the default blend
+      {"paula_tone.bin", SC68_AMIGA, 15, 0, 0xb41f10a6},
+      {"ym_tone.bin", SC68_YM, 0, 20480, 0x8c4fe129},
   };
   for (const auto& c : cases) {
     restart();
     ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", c.hw).num("D0", uint32_t(c.voices)).data(test_replay(c.replay)).file()), 0);
     api->amiga_blend = c.blend;
-    bool left = false, right = false, mono = true;
     uLong crc = crc32(0, nullptr, 0);
     for (int i = 0; i < 5000; ++i) {
       uint32_t f = 0;
       api68_process(api, &f, 1);
-      left |= (f & 0xFFFF) != 0;
-      right |= (f >> 16) != 0;
-      mono &= (f & 0xFFFF) == (f >> 16);
       uint8_t pcm[4] = {uint8_t(f), uint8_t(f >> 8), uint8_t(f >> 16), uint8_t(f >> 24)};
       crc = crc32(crc, pcm, 4);
     }
-    char sum[64];
-    std::snprintf(sum, sizeof sum, "%s%s%s %08lx", left ? "left " : "", right ? "right " : "", mono ? "mono" : "stereo", crc);
-    EXPECT_EQ(sum, std::string(c.sound)) << c.replay << " " << c.voices << " " << c.blend;
+    EXPECT_EQ(crc, c.crc) << c.replay << " " << c.voices << " " << c.blend;
   }
 }
 
@@ -273,19 +257,6 @@ TEST_F(Engine, SndhPlaysThroughTheBuiltInReplay) {
     statuses({int(api->samples_per_frame) * 3});
     EXPECT_EQ(be32(0x504), 3u);
   }
-}
-
-TEST_F(Engine, ShutdownSavesTheConfiguration) {
-  api->amiga_blend = 1234;
-  api->default_time_ms = 90500;
-  api68_shutdown(api);
-  std::string text(std::istreambuf_iterator<char>(std::ifstream(home / "config.txt").rdbuf()), {});
-  EXPECT_NE(text.find("amiga_blend   =    1234"), std::string::npos);
-  EXPECT_NE(text.find("default_time  =      91"), std::string::npos);
-  api = nullptr;
-  restart();
-  EXPECT_EQ(api->amiga_blend, 1234);
-  EXPECT_EQ(api->default_time_ms, 91000u);
 }
 
 TEST(ReplayBytes, CommittedBinariesMatchTheirSources) {

@@ -1,13 +1,13 @@
-// The intro music host over the wave device, and the intro image played through the engine.
+// The intro music host over the wave device, and its render loop over the engine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
 #include <thread>
 
 #include "platform/wave.h"
-#include "sc68/chips/paula.h"
 #include "sc68/host.h"
 #include "tests/platform/disk_recording.h"
 #include "tests/sc68/engine/sc68_builder.h"
@@ -42,7 +42,13 @@ bool wait_for(F done) {
 
 }  // namespace
 
-TEST_F(Host, SilentUntilResumeThenRefillsUntilStop) {
+// Each replay frame costs a million instructions (play counts d0 down from 500,000) and the disk
+// driver hands every buffer back long before the other one is refilled: from the second refill
+// on, one always runs, and the stop must cut it short.
+TEST_F(Host, SilentUntilResumedThenRefillsUntilAStopCutsTheRunningRefillShort) {
+  tune = sc68_builder().empty("MU").num("TY", SC68_AMIGA)
+             .data(replay_with_play({0x20, 0x3C, 0x00, 0x07, 0xA1, 0x20, 0x53, 0x80, 0x66, 0xFC, 0x4E, 0x75})).file();
+  DiskRecording recording("host_stop");
   ASSERT_EQ(start(), 1);
   wave_device* dev = intro_music_host().device;
   ASSERT_NE(dev, nullptr);
@@ -51,9 +57,11 @@ TEST_F(Host, SilentUntilResumeThenRefillsUntilStop) {
   EXPECT_EQ(intro_music_host().refills.load(), 0u);
   intro_music_resume();
   intro_music_resume();   // a second resume changes nothing
-  EXPECT_TRUE(wait_for([] { return intro_music_host().refills.load() >= 2; }));
+  ASSERT_TRUE(wait_for([] { return intro_music_host().refills.load() >= 2; }));
   EXPECT_GT(wave_position(dev), 0u);
+  EXPECT_EQ(intro_music_host().refill_frames.load(), INTRO_BUFFER_FRAMES);
   intro_music_stop();
+  EXPECT_LT(intro_music_host().refill_frames.load(), INTRO_BUFFER_FRAMES);
   EXPECT_EQ(intro_music_host().engine, nullptr);
   unsigned after = intro_music_host().refills.load();
   std::this_thread::sleep_for(100ms);
@@ -81,21 +89,6 @@ TEST_F(Host, BadImageGivesZeroAndNoDeviceRunsSilentWithTwoErrors) {
   EXPECT_NE(err.find(text, first + 1), std::string::npos) << err;
 }
 
-TEST_F(Host, StopCutsTheRunningRefillShort) {
-  // Each replay frame costs a million instructions (play counts d0 down from 500,000) and the
-  // disk driver hands every buffer back long before the other one is refilled: from the second
-  // refill on, one always runs.
-  tune = sc68_builder().empty("MU").num("TY", SC68_AMIGA)
-             .data(replay_with_play({0x20, 0x3C, 0x00, 0x07, 0xA1, 0x20, 0x53, 0x80, 0x66, 0xFC, 0x4E, 0x75})).file();
-  DiskRecording recording("host_stop");
-  ASSERT_EQ(start(), 1);
-  intro_music_resume();
-  ASSERT_TRUE(wait_for([] { return intro_music_host().refills.load() >= 2; }));
-  EXPECT_EQ(intro_music_host().refill_frames.load(), INTRO_BUFFER_FRAMES);
-  intro_music_stop();
-  EXPECT_LT(intro_music_host().refill_frames.load(), INTRO_BUFFER_FRAMES);
-}
-
 TEST(HostRender, TrackEndContinuesWithTrackOneNextFrame) {
   setenv("SC68_HOME", "host_home", 1);
   api68_t* api = start_engine();
@@ -107,13 +100,9 @@ TEST(HostRender, TrackEndContinuesWithTrackOneNextFrame) {
   constexpr int pass = 2 * 883 + 1;
   std::vector<uint32_t> out(3 * pass);
   EXPECT_EQ(intro_music_render(api, out.data(), int(out.size())), int(out.size()));
-  bool sound = false;
-  for (int i = 0; i < pass; ++i) {
-    ASSERT_EQ(out[size_t(i)], out[size_t(i + pass)]) << i;
-    ASSERT_EQ(out[size_t(i)], out[size_t(i + 2 * pass)]) << i;
-    sound |= out[size_t(i)] != 0;
-  }
-  EXPECT_TRUE(sound);
+  EXPECT_TRUE(std::equal(out.begin(), out.begin() + pass, out.begin() + pass)) << "second pass";
+  EXPECT_TRUE(std::equal(out.begin(), out.begin() + pass, out.begin() + 2 * pass)) << "third pass";
+  EXPECT_NE(std::count(out.begin(), out.end(), 0u), long(out.size())) << "silence";
   EXPECT_EQ(api68_play(api, -1), 1);
   // An engine that cannot play gives silence.
   api68_stop(api);
@@ -122,30 +111,5 @@ TEST(HostRender, TrackEndContinuesWithTrackOneNextFrame) {
   EXPECT_EQ(out[1] | out[2], 0u);
   stop = true;
   EXPECT_EQ(intro_music_render(api, out.data(), 3, &stop), 0);
-  api68_shutdown(api);
-}
-
-TEST(IntroImage, PlaysAllFourVoicesOnBothSides) {
-  bytes image = source_file("issue/intro/intro.sc68");
-  setenv("SC68_HOME", "host_home", 1);
-  api68_t* api = start_engine();
-  ASSERT_NE(api, nullptr);
-  ASSERT_EQ(api68_load_mem(api, image.data(), int(image.size())), 0);
-  std::vector<uint32_t> out(44100);
-  bool moved[PAULA_VOICES] = {};
-  bool left = false, right = false;
-  for (int second = 0; second < 8; ++second) {
-    uint32_t pos[PAULA_VOICES];
-    for (int v = 0; v < PAULA_VOICES; ++v) pos[v] = paula_chip.voice[v].pos;
-    intro_music_render(api, out.data(), int(out.size()));
-    for (int v = 0; v < PAULA_VOICES; ++v) moved[v] |= paula_chip.voice[v].pos != pos[v] && (paula_chip.dmacon & (1 << v));
-    for (uint32_t f : out) {
-      left |= (f & 0xFFFF) != 0;
-      right |= (f >> 16) != 0;
-    }
-  }
-  EXPECT_TRUE(left);
-  EXPECT_TRUE(right);
-  for (int v = 0; v < PAULA_VOICES; ++v) EXPECT_TRUE(moved[v]) << "voice " << v;
   api68_shutdown(api);
 }

@@ -1,5 +1,6 @@
 // sc68render: track information, WAV files and the exit status of a failed render.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <sys/wait.h>
 
@@ -17,6 +18,13 @@ void write(const std::string& path, const bytes& b) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
 
+// The tune goes in gzip, as disks are often kept.
+void write_gzip(const std::string& path, const bytes& b) {
+  gzFile z = gzopen(path.c_str(), "wb");
+  gzwrite(z, b.data(), unsigned(b.size()));
+  gzclose(z);
+}
+
 uint32_t le32(const bytes& b, size_t at) {
   return uint32_t(b.at(at)) | uint32_t(b.at(at + 1)) << 8 | uint32_t(b.at(at + 2)) << 16 | uint32_t(b.at(at + 3)) << 24;
 }
@@ -25,7 +33,7 @@ uint32_t le32(const bytes& b, size_t at) {
 
 TEST(Sc68Render, InfoWavsAndErrors) {
   fs::create_directories("render_home");
-  write("render_tune.sc68", sc68_builder()
+  write_gzip("render_tune.sc68", sc68_builder()
                                 .text("FN", "Render disk")
                                 .empty("MU").text("MN", "Sweep").text("AN", "Halcyon").num("TY", SC68_AMIGA).num("D0", 15).num("TI", 2)
                                 .data(source_file("tests/sc68/engine/data/paula_tone.bin"))
