@@ -27,6 +27,15 @@ inline void store_document(PageStore& store, int d, int n, const char* rule = "0
     page_store_set(store, n, d, "<END>", ones, ones, "0");
 }
 
+// The issue's buttons and menus, the articles list shown.
+inline void load_menus() {
+    rewind_constant_data(assets);
+    prepare_pointer();
+    load_buttons();
+    build_issue_strings();
+    menu_mode = MENU_ARTICLES;
+}
+
 struct SpineTest : ::testing::Test {
     void SetUp() override {
         prepare_text_font();

@@ -38,11 +38,7 @@ TEST_F(Navigation, ClicksOnRowsAndButtons) {
     const MenuActions saved = menu_actions;
     menu_actions = {[](int d) { record("doc " + std::to_string(d)); }, [] { record("off"); }, [] { record("on"); },
                     [](int t) { record("tune " + std::to_string(t)); }};
-    rewind_constant_data(assets);
-    prepare_pointer();
-    load_buttons();
-    build_menu_table();
-    menu_mode = MENU_ARTICLES;
+    load_menus();
     quit_requested = 0;
     scroller = SongScroller{};
     // Each step: 'c' click, 'p' press (held), 'r' release; then the calls it made, the ten

@@ -95,12 +95,7 @@ void wipe(Sum& s) {
 }
 
 void menus_and_buttons(Sum& s) {
-    rewind_constant_data(assets);
-    prepare_pointer();
-    load_buttons();
-    build_issue_strings();
-    build_menu_table();
-    menu_mode = MENU_ARTICLES;
+    load_menus();
     const struct {
         int x, y, latch, frames;
     } pointers[] = {{500, 100, 0, 1}, {146, 80, 0, 1}, {147, 80, 0, 1}, {147, 80, 1, 1}, {200, 66, 0, 1},
