@@ -49,6 +49,9 @@ std::unique_ptr<GfxAssets> issue_assets()
 void background(Canvas& c)
 {
     auto a = issue_assets();
+    // Short or missing art is refused and leaves the prepared art as it was.
+    EXPECT_FALSE(prepare_background(*a, issue_panel_picture, PANEL_ART_BYTES - 1));
+    EXPECT_FALSE(prepare_background(*a, nullptr, 0));
     decode_background(*a, c.frame(), 0, 0, 799, 599, 0, 0);
     c.snap();
     decode_background(*a, c.frame(), 10, 20, 1, 2, 500, 400);
@@ -59,6 +62,8 @@ void background(Canvas& c)
 void shade_tables(Canvas& c)
 {
     auto a = issue_assets();
+    EXPECT_FALSE(prepare_text_font(*a, issue_text_font, FONT_ART_BYTES - 1));
+    EXPECT_FALSE(prepare_text_font(*a, nullptr, 0));
     c.note(a->shade_table);
     c.note(a->font_pixels);
     // One palette entry whose channels round at every step and tint.
@@ -101,6 +106,8 @@ std::unique_ptr<IntroState> issue_intro()
 {
     auto s = std::make_unique<IntroState>();
     EXPECT_TRUE(prepare_intro(*s, issue_intro_font, issue_intro_font_size));
+    EXPECT_FALSE(prepare_intro(*s, issue_intro_font, INTRO_FONT_ART_BYTES - 1));
+    EXPECT_FALSE(prepare_intro(*s, nullptr, 0));
     prepare_stars(*s);
     return s;
 }
