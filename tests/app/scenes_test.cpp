@@ -64,8 +64,13 @@ void page_view(Sum& s) {
     for (int l = 0; l < 60; ++l)
         page_store_set(store, l, 3, std::string(size_t(1 + l * 7 % 83), char(33 + l)), colours.substr(size_t(l % 20)),
                        l % 7 ? ones : styles, std::to_string(l % 11 == 5 ? 8 : l % 9 == 2 ? l % 8 : 0));
-    page_store_set(store, 60, 3, "<END>", ones, ones, "0");
+    // Several terminators: the last counts and the lines between stay; documents out of range
+    // change nothing.
+    page_store_set(store, 40, 3, "<END>", ones, ones, "0");
+    page_store_set(store, 60, 3, "<END>extra", ones, ones, "0");
     load_document(store, view, 3);
+    load_document(store, view, 0);
+    load_document(store, view, 21);
     for (int offset : {0, 6, 12})
         for (int top : {0, 27, 55, -40, 6000}) {
             viewer.scroll_offset = offset;
@@ -85,6 +90,13 @@ void page_view(Sum& s) {
     draw_scrollbar(viewer, view);
     draw_view_rules(viewer, view, 0);
     draw_view_text(viewer, view, 0);
+    s.snap();
+    // Without a terminator ("<EN" is text) the whole column counts.
+    store.lines[4].clear();
+    page_store_set(store, 0, 4, "<EN", ones, ones, "0");
+    load_document(store, view, 4);
+    viewer.top_line = 2000;
+    draw_scrollbar(viewer, view);
     s.snap();
 }
 
@@ -126,7 +138,7 @@ const struct {
 } scenes[] = {
     {"glyphs", glyphs, 0x0104241cc3b86707u},
     {"rules", rules, 0xeef7a2d71f171386u},
-    {"page_view", page_view, 0x39cca634ce2197c8u},
+    {"page_view", page_view, 0x83967289a471c489u},
     {"wipe", wipe, 0x9490892657cd7d42u},
     {"menus_and_buttons", menus_and_buttons, 0x7ece472d8678df21u},
 };
