@@ -2,51 +2,55 @@
 
 #include <array>
 #include <cmath>
+#include <tuple>
 #include <utility>
 
 #include "gfx/window.h"
 #include "platform/keys.h"
 
-TEST(WindowInput, OneWheelMessageIsOneStepWhateverItsSize)
+TEST(WindowInput, EventsMoveThePointerIntoTheFrameAskToCloseAndStepTheWheel)
 {
-    window_set_wheel(1, 0);
-    window_on_wheel(240);
-    EXPECT_EQ(window_wheel(), 1);
-    window_on_wheel(1);
-    window_on_wheel(0);   // a zero delta counts as "away"
-    EXPECT_EQ(window_wheel(), 3);
-    window_on_wheel(-480);
-    EXPECT_EQ(window_wheel(), 2);
-    window_set_wheel(5, 10);
-    window_on_wheel(-1);
-    EXPECT_EQ(window_wheel(), 5);
-    window_set_wheel(1, 0);
-}
-
-TEST(WindowInput, PointerEventsLandInTheFrameAndClampToItsNearestEdge)
-{
-    // 1920 x 1080 shows the 800 x 600 frame at 240..1679 with bars left and right.
+    // 1920 x 1080 shows the 800 x 600 frame at 240..1679 with bars left and right; a pointer
+    // outside it clamps to the nearest edge. A wheel message is one step whatever its size (a
+    // zero delta counts as "away"). Escape closes only where allowed.
     using enum DisplayEventKind;
     const struct {
         DisplayEvent event;
+        uint8_t allow_close;
         int x, y;
+        bool close;
+        int wheel;
     } cases[] = {
-        {{.kind = MouseMove, .x = 960, .y = 540}, 400, 300},
-        {{.kind = MouseMove, .x = 240, .y = 0}, 0, 0},
-        {{.kind = MouseMove, .x = 1679, .y = 1079}, 799, 599},
-        {{.kind = MouseMove, .x = 100, .y = 540}, 0, 300},       // left bar
-        {{.kind = MouseMove, .x = 239, .y = 540}, 0, 300},
-        {{.kind = MouseMove, .x = 1900, .y = 540}, 799, 300},    // right bar
-        {{.kind = MouseMove, .x = -5000, .y = -40}, 0, 0},       // outside, button held
-        {{.kind = MouseMove, .x = 960, .y = 70000}, 400, 599},
-        {{.kind = Button, .x = 50, .y = 540, .button = DISPLAY_BUTTON_LEFT, .on = true}, 0, 300},
+        {{.kind = MouseMove, .x = 960, .y = 540}, 0, 400, 300, false, 0},
+        {{.kind = MouseMove, .x = 240, .y = 0}, 0, 0, 0, false, 0},
+        {{.kind = MouseMove, .x = 1679, .y = 1079}, 0, 799, 599, false, 0},
+        {{.kind = MouseMove, .x = 100, .y = 540}, 0, 0, 300, false, 0},       // left bar
+        {{.kind = MouseMove, .x = 239, .y = 540}, 0, 0, 300, false, 0},
+        {{.kind = MouseMove, .x = 1900, .y = 540}, 0, 799, 300, false, 0},    // right bar
+        {{.kind = MouseMove, .x = -5000, .y = -40}, 0, 0, 0, false, 0},       // outside, button held
+        {{.kind = MouseMove, .x = 960, .y = 70000}, 0, 400, 599, false, 0},
+        {{.kind = Button, .x = 50, .y = 540, .button = DISPLAY_BUTTON_LEFT, .on = true}, 0, 0, 300, false, 0},
+        {{.kind = Close}, 0, 0, 0, true, 0},
+        {{.kind = Key, .key = VK_F4, .on = true, .alt = true}, 0, 0, 0, true, 0},
+        {{.kind = Key, .key = VK_F4, .on = true}, 1, 0, 0, false, 0},
+        {{.kind = Key, .key = VK_ESCAPE, .on = true}, 0, 0, 0, false, 0},
+        {{.kind = Key, .key = VK_ESCAPE, .on = true}, 1, 0, 0, true, 0},
+        {{.kind = Key, .key = VK_ESCAPE}, 1, 0, 0, false, 0},
+        {{.kind = Wheel, .steps = 240}, 0, 0, 0, false, 5},
+        {{.kind = Wheel, .steps = 1}, 0, 0, 0, false, 5},
+        {{.kind = Wheel, .steps = 0}, 0, 0, 0, false, 5},
+        {{.kind = Wheel, .steps = -480}, 0, 0, 0, false, -5},
+        {{.kind = Wheel, .steps = -1}, 0, 0, 0, false, -5},
     };
     for (const auto& c : cases) {
         WindowState w;
         w.width = 800;
         w.height = 600;
+        w.allow_close = c.allow_close;
+        w.wheel_step = 5;
         window_handle_event(w, c.event, 1920, 1080);
-        EXPECT_EQ(std::pair(w.mouse_x, w.mouse_y), std::pair(c.x, c.y)) << c.event.x << "," << c.event.y;
+        EXPECT_EQ(std::tuple(w.mouse_x, w.mouse_y, w.close_requested, w.wheel), std::tuple(c.x, c.y, c.close, c.wheel))
+            << int(c.event.kind) << " at " << c.event.x << "," << c.event.y << " key " << c.event.key;
     }
 }
 
@@ -68,31 +72,6 @@ TEST(WindowScaling, WholeStepsByNearestNeighbourThenLinearOntoTheLargestFit)
     for (const auto& c : cases) {
         const WindowScaling p = window_scaling_plan(c.w, c.h, 800, 600);
         EXPECT_EQ((std::array{p.factor, p.dest.x, p.dest.y, p.dest.w, p.dest.h}), c.plan) << c.w << "x" << c.h;
-    }
-}
-
-TEST(WindowInput, CloseRequestsComeFromTheCloseBoxAltF4AndEscapeWhereAllowed)
-{
-    using enum DisplayEventKind;
-    const struct {
-        DisplayEvent event;
-        uint8_t allow_close;
-        bool requested;
-    } cases[] = {
-        {{.kind = Close}, 0, true},
-        {{.kind = Key, .key = VK_F4, .on = true, .alt = true}, 0, true},
-        {{.kind = Key, .key = VK_F4, .on = true}, 1, false},
-        {{.kind = Key, .key = VK_ESCAPE, .on = true}, 0, false},
-        {{.kind = Key, .key = VK_ESCAPE, .on = true}, 1, true},
-        {{.kind = Key, .key = VK_ESCAPE}, 1, false},
-    };
-    for (const auto& c : cases) {
-        WindowState w;
-        w.width = 800;
-        w.height = 600;
-        w.allow_close = c.allow_close;
-        window_handle_event(w, c.event, 800, 600);
-        EXPECT_EQ(w.close_requested, c.requested) << int(c.event.kind) << " key " << c.event.key;
     }
 }
 
