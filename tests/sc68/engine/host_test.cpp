@@ -89,11 +89,10 @@ TEST_F(Host, BadImageGivesZeroAndNoDeviceRunsSilentWithTwoErrors) {
   EXPECT_NE(err.find(text, first + 1), std::string::npos) << err;
 }
 
-TEST(HostRender, TrackEndContinuesWithTrackOneNextFrame) {
-  setenv("SC68_HOME", "host_home", 1);
+TEST_F(Host, RenderedTrackEndContinuesWithTrackOneNextFrame) {
   api68_t* api = start_engine();
   ASSERT_NE(api, nullptr);
-  bytes tune = paula_tune(3);
+  tune = paula_tune(3);
   ASSERT_EQ(api68_load_mem(api, tune.data(), int(tune.size())), 0);
   // Three replay frames of 883: the end is reported on the first frame of
   // the third, which keeps its sample; the next frame restarts the track.
