@@ -134,23 +134,9 @@ TEST_F(Engine, DefaultAndForcedTracks) {
   EXPECT_EQ(api->track_to, 2);
 }
 
-TEST_F(Engine, MemorySetUpAndInitRegisters) {
-  // init: move.l d2,$500 ; move.l a0,$504 ; move.l d1,$508 ; move.l d0,$50C ; rts
-  bytes code = {0x23, 0xC2, 0, 0, 0x05, 0x00, 0x23, 0xC8, 0, 0, 0x05, 0x04, 0x23, 0xC1, 0, 0, 0x05, 0x08,
-                0x23, 0xC0, 0, 0, 0x05, 0x0C, 0x4E, 0x75};
-  ASSERT_EQ(load(sc68_builder().empty("MU").num("AT", 0x10000).num("D0", 7).data(code).file()), 0);
-  ASSERT_EQ(start(), API68_CHANGE);
-  EXPECT_EQ(be32(0x500), code.size());
-  EXPECT_EQ(be32(0x504), 0x10000u);
-  EXPECT_EQ(be32(0x508), 1u);   // not an STE track
-  EXPECT_EQ(be32(0x50C), 7u);
-  EXPECT_EQ(be32(0xB8), 0x600u);
-  EXPECT_EQ(api->mem[0x41A] << 8 | api->mem[0x41B], 0x10);
-}
-
 // Starts the track and makes calls of n frames: the start's status, frame size and count (180 s
-// without one on the disk), each call's status, the long at $500 (the test replays count there)
-// and the newest message.
+// without one on the disk), each call's status, the longs from $500 up to the last of four that
+// is set (the test replays count and keep their registers there) and the newest message.
 TEST_F(Engine, TracksRunAsPinned) {
   auto beam_wait = [](uint16_t move, uint16_t cmp, uint16_t addr) {
     // play: moveq #4,d1 / 2: move.s ADDR,d0 / 1: cmp.s ADDR,d0 / beq.s 1b / dbf d1,2b / rts
@@ -159,13 +145,29 @@ TEST_F(Engine, TracksRunAsPinned) {
     return sc68_builder().empty("MU").num("TY", SC68_AMIGA).data(replay_with_play(play)).file();
   };
   auto at_rate = [](uint32_t frq) { return sc68_builder().empty("MU").num("FQ", frq).data(rts_replay()).file(); };
+  // init: move.l d2,$500 ; move.l a0,$504 ; move.l d1,$508 ; move.l d0,$50C ; rts
+  const bytes init_registers = {0x23, 0xC2, 0, 0, 0x05, 0x00, 0x23, 0xC8, 0, 0, 0x05, 0x04, 0x23, 0xC1, 0, 0, 0x05, 0x08,
+                                0x23, 0xC0, 0, 0, 0x05, 0x0C, 0x4E, 0x75};
+  // An SNDH file whose init stores D0 at $500 and whose play counts at $504.
+  bytes sndh = sndh_file(std::string("##03TC100\0\0", 11));
+  const bytes routines[3] = {{0x23, 0xC0, 0, 0, 0x05, 0x00, 0x4E, 0x75}, {0x4E, 0x75}, {0x52, 0xB9, 0, 0, 0x05, 0x04, 0x4E, 0x75}};
+  for (size_t i = 0; i < 3; ++i) {
+    sndh[4 * i + 3] = uint8_t(sndh.size() - 4 * i - 2);
+    sndh.insert(sndh.end(), routines[i].begin(), routines[i].end());
+  }
   const struct {
     const char* what;
     bytes tune;
     uint32_t step_limit;   // 0: the engine's own
     std::vector<int> calls;
     std::string run;
+    int track = 1;
   } cases[] = {
+      {"init registers: size, address, not STE, D0", sc68_builder().empty("MU").num("AT", 0x10000).num("D0", 7).data(init_registers).file(), 0, {},
+       "4 160256/883 x9000 | @500 26 65536 1 7"},
+      // Track 1 runs the file through the replay built into the engine, the others run it directly.
+      {"SNDH track 1", sndh, 0, {3 * 441}, "4 80000/441 x18000 | 0 | @500 1 3"},
+      {"SNDH track 2", sndh, 0, {3 * 441}, "4 80000/441 x18000 | 0 | @500 2 3", 2},
       {"50 Hz", at_rate(50), 0, {}, "4 160256/883 x9000 | @500 0"},
       {"60 Hz", at_rate(60), 0, {}, "4 133344/735 x10800 | @500 0"},
       {"200 Hz", at_rate(200), 0, {}, "4 40000/220 x36000 | @500 0"},
@@ -195,12 +197,16 @@ TEST_F(Engine, TracksRunAsPinned) {
     restart();
     if (c.step_limit) api->emu.step_limit = c.step_limit;
     ASSERT_EQ(load(c.tune), 0) << c.what;
+    if (c.track != 1) ASSERT_EQ(api68_play(api, c.track), 0) << c.what;
     int status = start();
     char frame[32] = "";
     if (status > 0) std::snprintf(frame, sizeof frame, " %u/%u x%u", api->cycles_per_frame, api->samples_per_frame, api->total_frames);
     std::string run = std::to_string(status) + frame;
     if (!c.calls.empty()) (run += " | ") += statuses(c.calls);
-    (run += " | @500 ") += std::to_string(be32(0x500));
+    uint32_t end = 0x504;
+    for (uint32_t at = end; at < 0x510; at += 4) end = be32(at) ? at + 4 : end;
+    run += " | @500";
+    for (uint32_t at = 0x500; at < end; at += 4) (run += " ") += std::to_string(be32(at));
     if (SC68error_peek()) (run += " | ") += SC68error_peek();
     EXPECT_EQ(run, c.run) << c.what;
   }
@@ -233,27 +239,6 @@ TEST_F(Engine, TestReplaysSoundAsPinned) {
       crc = crc32(crc, pcm, 4);
     }
     EXPECT_EQ(crc, c.crc) << c.replay << " " << c.voices << " " << c.blend;
-  }
-}
-
-// Track 1 runs the file through the replay built into the engine, the others run it directly.
-TEST_F(Engine, SndhPlaysThroughTheBuiltInReplay) {
-  // init stores D0 at $500, play counts at $504; the branches are filled in below.
-  bytes f = sndh_file(std::string("##03TC100\0\0", 11));
-  const bytes routines[3] = {{0x23, 0xC0, 0, 0, 0x05, 0x00, 0x4E, 0x75}, {0x4E, 0x75}, {0x52, 0xB9, 0, 0, 0x05, 0x04, 0x4E, 0x75}};
-  for (size_t i = 0; i < 3; ++i) {
-    f[4 * i + 3] = uint8_t(f.size() - 4 * i - 2);
-    f.insert(f.end(), routines[i].begin(), routines[i].end());
-  }
-  for (uint32_t track : {1u, 2u}) {
-    restart();
-    ASSERT_EQ(load(f), 0);
-    ASSERT_EQ(api68_play(api, int(track)), 0);
-    ASSERT_EQ(start(), API68_CHANGE) << SC68error_peek();
-    EXPECT_EQ(api->cycles_per_frame, 80000u);   // Timer-C at 100 Hz
-    EXPECT_EQ(be32(0x500), track);              // the sub-tune number
-    statuses({int(api->samples_per_frame) * 3});
-    EXPECT_EQ(be32(0x504), 3u);
   }
 }
 
