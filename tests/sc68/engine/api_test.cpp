@@ -1,6 +1,5 @@
 // The engine interface: starting tracks, the status of each call, the sound of the test replays.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <filesystem>
 #include <string>
@@ -197,7 +196,7 @@ TEST_F(Engine, TracksRunAsPinned) {
     restart();
     if (c.step_limit) api->emu.step_limit = c.step_limit;
     ASSERT_EQ(load(c.tune), 0) << c.what;
-    if (c.track != 1) ASSERT_EQ(api68_play(api, c.track), 0) << c.what;
+    ASSERT_EQ(api68_play(api, c.track), 0) << c.what;
     int status = start();
     char frame[32] = "";
     if (status > 0) std::snprintf(frame, sizeof frame, " %u/%u x%u", api->cycles_per_frame, api->samples_per_frame, api->total_frames);
@@ -219,26 +218,19 @@ TEST_F(Engine, TestReplaysSoundAsPinned) {
     const char* replay;
     unsigned hw;
     int voices, blend;
-    uLong crc;
+    const char* crc;
   } cases[] = {
-      {"paula_tone.bin", SC68_AMIGA, 1, 0, 0x75645851},   // voice 0 only: the left side
-      {"paula_tone.bin", SC68_AMIGA, 1, 32768, 0x3ee8c40b},   // both sides the same
-      {"paula_tone.bin", SC68_AMIGA, 1, 20480, 0x6ecf6a56},   // the default blend
-      {"paula_tone.bin", SC68_AMIGA, 15, 0, 0xb41f10a6},
-      {"ym_tone.bin", SC68_YM, 0, 20480, 0x8c4fe129},
+      {"paula_tone.bin", SC68_AMIGA, 1, 0, "75645851"},   // voice 0 only: the left side
+      {"paula_tone.bin", SC68_AMIGA, 1, 32768, "3ee8c40b"},   // both sides the same
+      {"paula_tone.bin", SC68_AMIGA, 1, 20480, "6ecf6a56"},   // the default blend
+      {"paula_tone.bin", SC68_AMIGA, 15, 0, "b41f10a6"},
+      {"ym_tone.bin", SC68_YM, 0, 20480, "8c4fe129"},
   };
   for (const auto& c : cases) {
     restart();
     ASSERT_EQ(load(sc68_builder().empty("MU").num("TY", c.hw).num("D0", uint32_t(c.voices)).data(test_replay(c.replay)).file()), 0);
     api->amiga_blend = c.blend;
-    uLong crc = crc32(0, nullptr, 0);
-    for (int i = 0; i < 5000; ++i) {
-      uint32_t f = 0;
-      api68_process(api, &f, 1);
-      uint8_t pcm[4] = {uint8_t(f), uint8_t(f >> 8), uint8_t(f >> 16), uint8_t(f >> 24)};
-      crc = crc32(crc, pcm, 4);
-    }
-    EXPECT_EQ(crc, c.crc) << c.replay << " " << c.voices << " " << c.blend;
+    EXPECT_EQ(render_crc(api, 5000, 1), c.crc) << c.replay << " " << c.voices << " " << c.blend;
   }
 }
 

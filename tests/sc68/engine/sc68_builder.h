@@ -1,6 +1,7 @@
 #pragma once
 // Builds SC68 and SNDH images chunk by chunk for the tests, and starts engines over them.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -91,6 +92,22 @@ inline bytes gzip(const bytes& in, int times = 1) {
     out = next;
   }
   return out;
+}
+
+// The CRC-32 of n frames rendered in calls of per_call frames, over their little-endian PCM bytes
+// as a WAV file holds them; empty when a call fails.
+inline std::string render_crc(api68_t* api, int n, int per_call) {
+  std::vector<uint32_t> frames(static_cast<size_t>(per_call));
+  bytes pcm(4 * frames.size());
+  uLong crc = crc32(0, nullptr, 0);
+  for (int done = 0; done < n; done += per_call) {
+    if (api68_process(api, frames.data(), per_call) < 0) return "";
+    for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = uint8_t(frames[i / 4] >> (8 * (i % 4)));
+    crc = crc32(crc, pcm.data(), uInt(pcm.size()));
+  }
+  char sum[9];
+  std::snprintf(sum, sizeof sum, "%08lx", crc);
+  return sum;
 }
 
 inline api68_t* start_engine() {
