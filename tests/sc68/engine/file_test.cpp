@@ -117,6 +117,7 @@ TEST(Sc68Load, DisksAndMessages) {
       {"chunk past the end", with(minimal, 76, {0xFF}), bad + "(prematured end of file)"},
       {"no SCEF, a stray byte", stray({'Z'}), bad + "(prematured end of file)"},
       {"SCEF cut short", stray({'S', 'C', 'E', 'F', 0, 0, 0}), bad + "(prematured end of file)"},
+      {"SCEF claiming a byte past the end", stray({'S', 'C', 'E', 'F', 1, 0, 0, 0}), bad + "(prematured end of file)"},
       {"no music", sc68_builder().text("FN", "x").file(), "No music defined / " + bad + "(validation test)"},
       {"music without data", sc68_builder().empty("MU").file(), "music #0 as no data / " + bad + "(validation test)"},
       {"number before the first music", sc68_builder().num("FQ", 50).empty("MU").data(rts_replay()).file(), bad + "(FQ)"},
