@@ -97,11 +97,7 @@ TEST_F(Engine, RefusesWhatCannotPlay) {
 
 TEST_F(Engine, StatusThroughTheTracksToTheEnd) {
   // Paula makes exactly 883 frames per 50 Hz replay frame (the YM's count varies).
-  ASSERT_EQ(load(sc68_builder()
-                     .empty("MU").num("FR", 2).num("TY", SC68_AMIGA).data(rts_replay())
-                     .empty("MU").num("FR", 3)
-                     .file()),
-            0);
+  ASSERT_EQ(load(sc68_builder().empty("MU").num("FR", 2).num("TY", SC68_AMIGA).data(rts_replay()).empty("MU").num("FR", 3).file()), 0);
   EXPECT_EQ(start(), API68_CHANGE);
   // Track 1 ends on its second frame, track 2 starts on the next call and ends on its third.
   EXPECT_EQ(statuses({883, 883, 883, 883, 883, 883, 883, 883}), "0 16 4 0 0 16 36 -1");
