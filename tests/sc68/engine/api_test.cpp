@@ -239,9 +239,8 @@ TEST(ReplayBytes, CommittedBinariesMatchTheirSources) {
     std::string out = fs::current_path() / (fs::path(bin).filename().string() + ".new");
     std::string cmd = "sh " + root + "/sc68/replay/build.sh " + root + "/" + src + " " + out;
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
-    std::ifstream built(out, std::ios::binary);
     EXPECT_FALSE(source_file(bin + ".bin").empty()) << bin;
-    EXPECT_EQ(bytes(std::istreambuf_iterator<char>(built), {}), source_file(bin + ".bin")) << bin;
+    EXPECT_EQ(read_file(out), source_file(bin + ".bin")) << bin;
     fs::remove(out);
   }
 }
