@@ -5,7 +5,6 @@
 // golden_renders.txt in its working directory, to be copied over
 // tests/intro/golden_renders.txt (README).
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <filesystem>
 
@@ -23,18 +22,9 @@ std::string render_checksum(const bytes& image) {
     api68_t* api = start_engine();
     if (!api) return {};
     bool ok = !image.empty() && api68_load_mem(api, image.data(), static_cast<int>(image.size())) == 0;
-    uLong crc = crc32(0, nullptr, 0);
-    std::vector<uint32_t> frames(kChunkFrames);
-    std::vector<uint8_t> pcm(4 * kChunkFrames);
-    for (int done = 0; ok && done < kSeconds * API68_RATE; done += kChunkFrames) {
-        ok = api68_process(api, frames.data(), kChunkFrames) >= 0;
-        for (int i = 0; i < 4 * kChunkFrames; ++i) pcm[i] = static_cast<uint8_t>(frames[i / 4] >> (8 * (i % 4)));
-        crc = crc32(crc, pcm.data(), static_cast<uInt>(pcm.size()));
-    }
+    std::string sum = ok ? render_crc(api, kSeconds * API68_RATE, kChunkFrames) : "";
     api68_shutdown(api);
-    char sum[9];
-    std::snprintf(sum, sizeof sum, "%08lx", crc);
-    return ok ? sum : "";
+    return sum;
 }
 
 }  // namespace

@@ -3,23 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "issue/intro/intro.h"
+#include "tests/sc68/engine/sc68_builder.h"
 #include "tools/composer/score.h"
 #include "tools/sc68pack/pack.h"
 
 namespace {
 
 const std::string intro_dir = std::string(KELVARIN_SOURCE_DIR) + "/issue/intro/";
-
-std::vector<uint8_t> read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-uint32_t be16(const std::vector<uint8_t>& b, size_t at) { return b.at(at) << 8 | b.at(at + 1); }
 
 composer::XmModule small_module(const std::string& line, const std::string& head = "bpm 125\n") {
     return composer::compile_score(head +
@@ -32,22 +24,13 @@ composer::XmModule small_module(const std::string& line, const std::string& head
 TEST(IntroImage, ComesBackByteForByteFromItsSources) {
     std::string command = std::string(SC68PACK_PATH) + " " + intro_dir + "replay.bin " + intro_dir + "intro.score regenerated_intro.sc68";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const std::vector<uint8_t> image = read_file(intro_dir + "intro.sc68");
+    const bytes image = read_file(intro_dir + "intro.sc68");
     EXPECT_TRUE(read_file("regenerated_intro.sc68") == image);
-    EXPECT_TRUE(std::vector<uint8_t>(intro_sc68, intro_sc68 + intro_sc68_size) == image) << "the compiled-in copy";
+    EXPECT_TRUE(bytes(intro_sc68, intro_sc68 + intro_sc68_size) == image) << "the compiled-in copy";
     if (std::system("m68k-linux-gnu-as --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no m68k assembler";
     command = "m68k-linux-gnu-as -m68000 -o replay.o " + intro_dir + "replay.s && m68k-linux-gnu-objcopy -O binary replay.o replay_assembled.bin";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     EXPECT_TRUE(read_file("replay_assembled.bin") == read_file(intro_dir + "replay.bin"));
-}
-
-TEST(IntroImage, TuneLastsOverAMinute) {
-    std::ifstream in(intro_dir + "intro.score");
-    std::vector<uint8_t> t = sc68pack::pack_tune(composer::compile_score(std::string(std::istreambuf_iterator<char>(in), {})),
-                                                 sc68pack::load_address);
-    // Frames per row x rows x orders at 50 frames per second.
-    EXPECT_GE(be16(t, 0) * be16(t, 6) * be16(t, 2), 60u * 50u);
-    EXPECT_LT(be16(t, 4), be16(t, 2)) << "restart inside the order list";
 }
 
 TEST(IntroPacker, RefusesWhatTheReplayCannotPlay) {

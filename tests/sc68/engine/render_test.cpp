@@ -1,6 +1,5 @@
 // sc68render: track information, WAV files and the exit status of a failed render.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <sys/wait.h>
 
@@ -14,17 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void write(const std::string& path, const bytes& b) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
-}
-
-// The tune goes in gzip, as disks are often kept.
-void write_gzip(const std::string& path, const bytes& b) {
-  gzFile z = gzopen(path.c_str(), "wb");
-  gzwrite(z, b.data(), unsigned(b.size()));
-  gzclose(z);
-}
-
 uint32_t le32(const bytes& b, size_t at) {
   return uint32_t(b.at(at)) | uint32_t(b.at(at + 1)) << 8 | uint32_t(b.at(at + 2)) << 16 | uint32_t(b.at(at + 3)) << 24;
 }
@@ -33,17 +21,18 @@ uint32_t le32(const bytes& b, size_t at) {
 
 TEST(Sc68Render, InfoWavsAndErrors) {
   fs::create_directories("render_home");
-  write_gzip("render_tune.sc68", sc68_builder()
-                                .text("FN", "Render disk")
-                                .empty("MU").text("MN", "Sweep").text("AN", "Halcyon").num("TY", SC68_AMIGA).num("D0", 15).num("TI", 2)
-                                .data(source_file("tests/sc68/engine/data/paula_tone.bin"))
-                                .empty("MU").text("MN", "Ym").text("CN", "Drift").num("FQ", 200)
-                                .file());
-  write("render_bad.sc68", bytes(100, 'x'));
+  // The tune goes in gzip, as disks are often kept.
+  write_file("render_tune.sc68", gzip(sc68_builder()
+                                          .text("FN", "Render disk")
+                                          .empty("MU").text("MN", "Sweep").text("AN", "Halcyon").num("TY", SC68_AMIGA).num("D0", 15).num("TI", 2)
+                                          .data(source_file("tests/sc68/engine/data/paula_tone.bin"))
+                                          .empty("MU").text("MN", "Ym").text("CN", "Drift").num("FQ", 200)
+                                          .file()));
+  write_file("render_bad.sc68", bytes(100, 'x'));
   // play: addq.w #1,$500.w / cmpi.w #3,$500.w / beq.s * / rts: the third call never returns.
-  write("render_stuck.sc68", sc68_builder().empty("MU").num("TY", SC68_AMIGA)
-                                 .data(replay_with_play({0x52, 0x78, 0x05, 0x00, 0x0C, 0x78, 0x00, 0x03, 0x05, 0x00, 0x67, 0xFE, 0x4E, 0x75}))
-                                 .file());
+  write_file("render_stuck.sc68", sc68_builder().empty("MU").num("TY", SC68_AMIGA)
+                                      .data(replay_with_play({0x52, 0x78, 0x05, 0x00, 0x0C, 0x78, 0x00, 0x03, 0x05, 0x00, 0x67, 0xFE, 0x4E, 0x75}))
+                                      .file());
   const struct {
     const char* args;
     int status;
@@ -72,8 +61,7 @@ TEST(Sc68Render, InfoWavsAndErrors) {
     std::ifstream text("render_out.txt");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(text), {}), c.out) << c.args;
     if (!c.wav_data) continue;
-    std::ifstream in("render.wav", std::ios::binary);
-    bytes wav((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bytes wav = read_file("render.wav");
     ASSERT_EQ(wav.size(), 44 + c.wav_data) << c.args;
     EXPECT_EQ(std::string(wav.begin(), wav.begin() + 16), std::string("RIFF") + std::string(wav.begin() + 4, wav.begin() + 8) + "WAVEfmt ");
     EXPECT_EQ(le32(wav, 4), 36 + c.wav_data);

@@ -1,11 +1,14 @@
 #pragma once
 // Builds SC68 and SNDH images chunk by chunk for the tests, and starts engines over them.
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <zlib.h>
 
 #include "sc68/api68.h"
 #include "sc68/file68.h"
@@ -61,18 +64,55 @@ inline bytes sndh_file(const std::string& tags) {
   return bytes(s.begin(), s.end());
 }
 
-// A file of the source tree, e.g. a test replay under tests/sc68/engine/data/.
-inline bytes source_file(const std::string& rel) {
-  std::ifstream in(std::string(KELVARIN_SOURCE_DIR) + "/" + rel, std::ios::binary);
+inline bytes read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
   return bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
+inline void write_file(const std::string& path, const bytes& b) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+}
 
-inline void* test_alloc(unsigned n) { return std::malloc(n); }
-inline void test_free(void* p) { std::free(p); }
+// A file of the source tree, e.g. a test replay under tests/sc68/engine/data/.
+inline bytes source_file(const std::string& rel) { return read_file(std::string(KELVARIN_SOURCE_DIR) + "/" + rel); }
+
+// The bytes in gzip format, packed the given number of times over.
+inline bytes gzip(const bytes& in, int times = 1) {
+  bytes out = in;
+  for (int i = 0; i < times; ++i) {
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    bytes next(deflateBound(&z, uLong(out.size())));
+    z.next_in = out.data();
+    z.avail_in = uInt(out.size());
+    z.next_out = next.data();
+    z.avail_out = uInt(next.size());
+    deflate(&z, Z_FINISH);
+    next.resize(z.total_out);
+    deflateEnd(&z);
+    out = next;
+  }
+  return out;
+}
+
+// The CRC-32 of n frames rendered in calls of per_call frames, over their little-endian PCM bytes
+// as a WAV file holds them; empty when a call fails.
+inline std::string render_crc(api68_t* api, int n, int per_call) {
+  std::vector<uint32_t> frames(static_cast<size_t>(per_call));
+  bytes pcm(4 * frames.size());
+  uLong crc = crc32(0, nullptr, 0);
+  for (int done = 0; done < n; done += per_call) {
+    if (api68_process(api, frames.data(), per_call) < 0) return "";
+    for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = uint8_t(frames[i / 4] >> (8 * (i % 4)));
+    crc = crc32(crc, pcm.data(), uInt(pcm.size()));
+  }
+  char sum[9];
+  std::snprintf(sum, sizeof sum, "%08lx", crc);
+  return sum;
+}
 
 inline api68_t* start_engine() {
   api68_init_t init{};
-  init.alloc = test_alloc;
-  init.free = test_free;
+  init.alloc = [](unsigned n) { return std::malloc(n); };
+  init.free = [](void* p) { std::free(p); };
   return api68_init(&init);
 }
