@@ -61,9 +61,8 @@ TEST(XmMixer, OutputIsRoundedAndClamped) {
     const struct {
         float in;
         int16_t out;
-    } cases[] = {{40000.0f, 32767},  {-40000.0f, -32768}, {2.5f, 2},          {3.5f, 4},         {-1.5f, -2},
-                 {32767.4f, 32767},  {32767.5f, 32767},   {-32768.5f, -32768}, {-0.5f, 0},        {0.5f, 0},
-                 {1e9f, 32767},      {-1e9f, -32768},     {-32767.6f, -32768}, {1234.49f, 1234}, {-7.51f, -8}};
+    } cases[] = {{40000.0f, 32767}, {-40000.0f, -32768}, {1e9f, 32767},      {2.5f, 2},        {3.5f, 4},  {-1.5f, -2},
+                 {-0.5f, 0},        {32767.5f, 32767},   {-32768.5f, -32768}, {1234.49f, 1234}, {-7.51f, -8}};
     // Enough values to run the vector loops and their tails.
     std::vector<float> in;
     std::vector<int16_t> want;
