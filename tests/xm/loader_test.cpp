@@ -57,13 +57,14 @@ TEST(XmLoader, HeaderRangesAtTheirLimits) {
 }
 
 // A module cut inside its last instrument's sample data loads with the
-// missing values silent; cut anywhere before, it is refused.
+// missing values silent; cut anywhere before, it is refused. Whole, its
+// delta-coded values come back, 8-bit ones widened.
 TEST(XmLoader, CutSampleDataLoadsAsSilenceCutHeadersAreRefused) {
     xm_build b = one_pattern_module();
     xm_build_sample narrow, wide;
-    narrow.values = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    narrow.values = {1, 2, 3, -1, 127, -128, 127, 8, 9, 10};
     wide.sixteen = true;
-    wide.values = {1000, -2000, 3000, -4000, 5000, -6000};
+    wide.values = {1000, -2000, 32767, -32768, 5000, -6000};
     b.instruments.push_back({});
     b.instruments.back().samples = {narrow, wide};
     std::vector<uint8_t> bytes = b.bytes();
@@ -180,15 +181,10 @@ TEST(XmLoader, OutOfRangeValuesAndMissingPatternsAreMended) {
     EXPECT_EQ(load(b)->instruments[0].panning_type, 0) << "one point is no envelope";
 }
 
-// Delta coding removed, 8-bit values widened, loops kept inside the sample,
-// and one spare value behind each loop so the mixer can interpolate across it.
+// Loops kept inside the sample, and one spare value behind each loop so the
+// mixer can interpolate across it.
 TEST(XmLoader, SamplesLoopsAndGuardValues) {
     xm_build b = one_pattern_module();
-    xm_build_sample narrow;
-    narrow.values = {1, 2, 3, -1};
-    xm_build_sample wide;
-    wide.sixteen = true;
-    wide.values = {1000, -2000, 32767, -32768, 5};
     xm_build_sample fwd;
     for (int i = 0; i < 10; ++i) fwd.values.push_back(static_cast<int16_t>(i * 10));
     fwd.type = 1;
@@ -199,24 +195,21 @@ TEST(XmLoader, SamplesLoopsAndGuardValues) {
     empty_loop.loop_length = 0;
     outside.loop_start = 8;
     outside.loop_length = 100;
-    b.instruments[0].samples = {narrow, wide, fwd, both, empty_loop, outside};
+    b.instruments[0].samples = {fwd, both, empty_loop, outside};
     song_ptr s = load(b);
     ASSERT_TRUE(s);
     xm_sample* const* k = s->instruments[0].samples;
-    EXPECT_EQ(std::vector<int16_t>(k[0]->data, k[0]->data + 5), (std::vector<int16_t>{256, 512, 768, -256, 0}));
-    EXPECT_EQ(k[0]->bits, 16);
-    EXPECT_EQ(std::vector<int16_t>(k[1]->data, k[1]->data + 6), (std::vector<int16_t>{1000, -2000, 32767, -32768, 5, 0}));
     const struct {
         uint8_t mode;
         uint32_t loop_start, loop_length, guard_from;
-    } loops[] = {{XM_LOOP_NONE, 0, 4, 4},     {XM_LOOP_NONE, 0, 5, 5},    {XM_LOOP_FORWARD, 2, 4, 2},
-                 {XM_LOOP_PINGPONG, 2, 4, 5}, {XM_LOOP_NONE, 0, 10, 10}, {XM_LOOP_FORWARD, 8, 2, 8}};
-    for (int i = 0; i < 6; ++i) {
+    } loops[] = {{XM_LOOP_FORWARD, 2, 4, 2}, {XM_LOOP_PINGPONG, 2, 4, 5}, {XM_LOOP_NONE, 0, 10, 10},
+                 {XM_LOOP_FORWARD, 8, 2, 8}};
+    for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(std::make_tuple(k[i]->loop_mode, k[i]->loop_start, k[i]->loop_length),
                   std::make_tuple(loops[i].mode, loops[i].loop_start, loops[i].loop_length)) << "sample " << i;
         EXPECT_EQ(k[i]->data[k[i]->loop_start + k[i]->loop_length], k[i]->data[loops[i].guard_from]) << "sample " << i;
     }
-    for (int i = 6; i < XM_MAX_SAMPLES; ++i) EXPECT_EQ(k[i], &empty_sample);
+    for (int i = 4; i < XM_MAX_SAMPLES; ++i) EXPECT_EQ(k[i], &empty_sample);
 }
 
 TEST(XmLoader, InstrumentsWithoutSamplesAndSampleHook) {

@@ -227,37 +227,6 @@ TEST(XmMixer, PingPongLoopCostsNoMoreThanAForwardLoop) {
     EXPECT_LT(pingpong, 3 * forward) << pingpong << " s against " << forward << " s";
 }
 
-TEST(XmMixer, BoundaryFrameCountIsExact) {
-    // After k frames the voice must be at or past its boundary, and one frame
-    // earlier still inside: a shortfall would stall the loop, an overshoot read
-    // outside the sample.
-    std::mt19937_64 rng(7);
-    test_sample t(std::vector<int16_t>(5000, 1), XM_LOOP_FORWARD, 1000, 3000);
-    for (int i = 0; i < 20000; ++i) {
-        mix_voice& v = play(t, 0);
-        uint64_t step = rng() % (kOne * 300) + 1;
-        if (i % 3 == 0) step = (rng() % 300 + 1) << 32 | (rng() % 4) << 8;
-        v.step_integer = static_cast<uint32_t>(step >> 32);
-        v.step_fraction = static_cast<uint32_t>(step);
-        bool backward = i % 2;
-        v.direction = backward ? 2 : 1;
-        uint64_t pos = (1000ull << 32) + rng() % (3000ull << 32);
-        v.position = static_cast<uint32_t>(pos >> 32);
-        v.fraction = static_cast<uint32_t>(pos);
-        uint64_t k = xm_frames_to_boundary(&v);
-        ASSERT_GE(k, 1u);
-        if (backward) {
-            uint64_t start = 1000ull << 32;
-            ASSERT_GE(pos - (k - 1) * step, start);
-            ASSERT_LT(static_cast<int64_t>(pos - k * step), static_cast<int64_t>(start));
-        } else {
-            uint64_t end = 4000ull << 32;
-            ASSERT_LT(pos + (k - 1) * step, end);
-            ASSERT_GE(pos + k * step, end);
-        }
-    }
-}
-
 int tick_calls;
 void counting_tick(xm_song* s) {
     ++tick_calls;
@@ -274,9 +243,7 @@ TEST(XmMixer, BlocksCallTicksAcrossTheirEdges) {
     EXPECT_EQ(s->samples_left_in_tick, 880);
     EXPECT_EQ(s->milliseconds, 19u);
     EXPECT_EQ(xm_mixer.position_table[0].milliseconds.load(), 19u);
-    EXPECT_EQ(xm_mixer.fill_index, 1);
     for (int i = 1; i < 441; ++i) xm_render_block();
-    EXPECT_EQ(tick_calls, 442);
     EXPECT_EQ(xm_mixer.fill_index, 441 % XM_BLOCK_COUNT);
     const xm_block_position& last = xm_mixer.position_table[(441 + XM_BLOCK_COUNT - 1) % XM_BLOCK_COUNT];
     EXPECT_EQ(last.order.load(), s->order);

@@ -107,15 +107,19 @@ xm_build tune_module(int channels, uint8_t first_note) {
     return b;
 }
 
-TEST(XmTunes, HeardCellReadsTheHeardRow) {
-    std::vector<uint8_t> tune = tune_module(3, 41).bytes();
-    ASSERT_EQ(music_load_memory(tune.data(), static_cast<uint32_t>(tune.size())), 1);
+TEST(XmTunes, HeardCellReadsTheHeardRowAndTuneButtonsSwitchSongs) {
+    std::vector<uint8_t> tunes[5];
+    for (int k = 1; k <= 4; ++k) {
+        tunes[k] = tune_module(k + 1, static_cast<uint8_t>(40 + k)).bytes();
+        music_set_tune(k, tunes[k].data(), tunes[k].size());
+    }
+    ASSERT_EQ(music_load_memory(tunes[2].data(), static_cast<uint32_t>(tunes[2].size())), 1);
     EXPECT_EQ(music_channel_count(), 3);
-    EXPECT_EQ(music_heard_cell(0), 41 | 2 << 8) << "order 0, row 0 while the music is off";
+    EXPECT_EQ(music_heard_cell(0), 42 | 2 << 8) << "order 0, row 0 while the music is off";
     // Without a device the heard block stays block 0, which holds row 0.
     ASSERT_TRUE(xm_render_start(music.current_song));
     for (int b = 0; b < XM_BLOCK_COUNT; ++b) xm_render_block();
-    EXPECT_EQ(music_heard_cell(0), 41 | 2 << 8);
+    EXPECT_EQ(music_heard_cell(0), 42 | 2 << 8);
     EXPECT_EQ(music_heard_cell(2), 0) << "an empty cell, though the channel may sound";
     EXPECT_EQ(music_heard_cell(3), 0) << "beyond the channel count";
     EXPECT_EQ(music_heard_cell(-1), 0);
@@ -123,14 +127,7 @@ TEST(XmTunes, HeardCellReadsTheHeardRow) {
     EXPECT_EQ(music_heard_cell(0), 0);
     EXPECT_TRUE(music_free());
     EXPECT_EQ(music_heard_cell(0), 0);
-}
 
-TEST(XmTunes, TuneButtonsSwitchSongs) {
-    std::vector<uint8_t> tunes[5];
-    for (int k = 1; k <= 4; ++k) {
-        tunes[k] = tune_module(k + 1, static_cast<uint8_t>(40 + k)).bytes();
-        music_set_tune(k, tunes[k].data(), tunes[k].size());
-    }
     EXPECT_EQ(music_channel_count(), 0);
     play_tune_1();
     ASSERT_NE(music.current_song, nullptr);
