@@ -14,7 +14,6 @@ xm_build one_pattern_module() {
     xm_build b;
     b.pattern(4);
     b.set(0, 0, 0, 49, 1);
-    b.set(0, 1, 1, 97, 0, 0x40, 0x0C, 0x20);
     b.set(0, 2, 2, 50, 200);
     b.set(0, 3, 3, 120, 2);
     b.instrument(square_sample(32, true));

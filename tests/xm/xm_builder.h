@@ -161,7 +161,6 @@ inline xm_build_sample square_sample(size_t n, bool looped, bool sixteen = false
     for (size_t i = 0; i < n; ++i) s.values.push_back(static_cast<int16_t>((i / 8) % 2 ? amp : -amp));
     if (looped) {
         s.type = 1;
-        s.loop_start = 0;
         s.loop_length = static_cast<uint32_t>(n);
     }
     return s;
