@@ -180,8 +180,8 @@ TEST(XmLoader, OutOfRangeValuesAndMissingPatternsAreMended) {
     EXPECT_EQ(load(b)->instruments[0].panning_type, 0) << "one point is no envelope";
 }
 
-// Loops kept inside the sample, and one spare value behind each loop so the
-// mixer can interpolate across it.
+// Loops kept inside the sample, loop fields of a sample without a loop ignored,
+// and one spare value behind each loop so the mixer can interpolate across it.
 TEST(XmLoader, SamplesLoopsAndGuardValues) {
     xm_build b = one_pattern_module();
     xm_build_sample fwd;
@@ -189,12 +189,13 @@ TEST(XmLoader, SamplesLoopsAndGuardValues) {
     fwd.type = 1;
     fwd.loop_start = 2;
     fwd.loop_length = 4;
-    xm_build_sample both = fwd, empty_loop = fwd, outside = fwd;
+    xm_build_sample both = fwd, empty_loop = fwd, outside = fwd, unlooped = fwd;
     both.type = 3;
+    unlooped.type = 0;
     empty_loop.loop_length = 0;
     outside.loop_start = 8;
     outside.loop_length = 100;
-    b.instruments[0].samples = {fwd, both, empty_loop, outside};
+    b.instruments[0].samples = {fwd, both, empty_loop, outside, unlooped};
     song_ptr s = load(b);
     ASSERT_TRUE(s);
     xm_sample* const* k = s->instruments[0].samples;
@@ -202,13 +203,13 @@ TEST(XmLoader, SamplesLoopsAndGuardValues) {
         uint8_t mode;
         uint32_t loop_start, loop_length, guard_from;
     } loops[] = {{XM_LOOP_FORWARD, 2, 4, 2}, {XM_LOOP_PINGPONG, 2, 4, 5}, {XM_LOOP_NONE, 0, 10, 10},
-                 {XM_LOOP_FORWARD, 8, 2, 8}};
-    for (int i = 0; i < 4; ++i) {
+                 {XM_LOOP_FORWARD, 8, 2, 8}, {XM_LOOP_NONE, 0, 10, 10}};
+    for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(std::make_tuple(k[i]->loop_mode, k[i]->loop_start, k[i]->loop_length),
                   std::make_tuple(loops[i].mode, loops[i].loop_start, loops[i].loop_length)) << "sample " << i;
         EXPECT_EQ(k[i]->data[k[i]->loop_start + k[i]->loop_length], k[i]->data[loops[i].guard_from]) << "sample " << i;
     }
-    for (int i = 4; i < XM_MAX_SAMPLES; ++i) EXPECT_EQ(k[i], &empty_sample);
+    for (int i = 5; i < XM_MAX_SAMPLES; ++i) EXPECT_EQ(k[i], &empty_sample);
 }
 
 TEST(XmLoader, InstrumentsWithoutSamplesAndSampleHook) {
