@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "issue/tunes/tunes.h"
-#include "xm/xm.h"
+#include "tests/xm/xm_builder.h"
 
 TEST(TunePlayback, NoClippingNoLongSilenceAndEvenLoudness) {
     constexpr int kSilence = 64;      // both channels below 1/512 of full scale
@@ -18,10 +18,8 @@ TEST(TunePlayback, NoClippingNoLongSilenceAndEvenLoudness) {
     double loudest = -1000, quietest = 0;
     for (int n = 0; n < 4; ++n) {
         SCOPED_TRACE("tune " + std::to_string(n + 1));
-        mem_source = {data[n], static_cast<uint32_t>(sizes[n])};
-        xm_set_file_callbacks(mem_open, mem_close, mem_read, mem_seek, mem_tell);
-        xm_song* song = xm_load_song(nullptr, nullptr);
-        ASSERT_TRUE(song && xm_render_start(song));
+        song_ptr song = start_song(std::vector<uint8_t>(data[n], data[n] + sizes[n]));
+        ASSERT_TRUE(song);
         double sum = 0;
         long frames = 0, quiet = 0, longest_quiet = 0;
         int peak = 0, last_order = song->order;
@@ -38,7 +36,6 @@ TEST(TunePlayback, NoClippingNoLongSilenceAndEvenLoudness) {
             }
             frames += XM_BLOCK_FRAMES;
         }
-        xm_free_song(song);
         double seconds = double(frames) / XM_OUTPUT_RATE, silence = double(longest_quiet) / XM_OUTPUT_RATE;
         double rms_db = 10 * std::log10(sum / (2.0 * frames) / (32768.0 * 32768.0));
         std::printf("tune %d: %.1f s, peak %d, RMS %.2f dBFS, longest silence %.2f s\n", n + 1, seconds, peak, rms_db,

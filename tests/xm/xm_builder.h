@@ -23,7 +23,6 @@ struct xm_build_sample {
 
 struct xm_build_instrument {
     std::vector<xm_build_sample> samples;
-    uint16_t declared_samples = 0xFFFF;  // sample count written; default = samples.size()
     uint8_t key_map[96] = {};
     uint16_t volume_envelope[24] = {};   // x, y pairs
     uint16_t panning_envelope[24] = {};
@@ -114,7 +113,7 @@ struct xm_build {
         }
 
         for (const xm_build_instrument& ins : instruments) {
-            unsigned n = ins.declared_samples != 0xFFFF ? ins.declared_samples : ins.samples.size();
+            unsigned n = static_cast<unsigned>(ins.samples.size());
             u32(n ? 263 : 33);
             text("instrument", 22);
             u8(0);
@@ -162,7 +161,6 @@ inline xm_build_sample square_sample(size_t n, bool looped, bool sixteen = false
     for (size_t i = 0; i < n; ++i) s.values.push_back(static_cast<int16_t>((i / 8) % 2 ? amp : -amp));
     if (looped) {
         s.type = 1;
-        s.loop_start = 0;
         s.loop_length = static_cast<uint32_t>(n);
     }
     return s;
