@@ -12,10 +12,11 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/read_file.h"
 
 extern char** environ;
 
@@ -28,11 +29,7 @@ struct Image {
     bool black() const { return std::all_of(pixels.begin(), pixels.end(), [](uint32_t p) { return p == 0; }); }
 };
 
-inline std::string contents(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+inline std::string contents(const fs::path& path) { return read_file(path.string()); }
 
 struct ProgramRun {
     fs::path dir = fs::temp_directory_path() /

@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "issue/tunes/tunes.h"
+#include "tests/read_file.h"
 #include "tests/xm/xm_builder.h"
 
 namespace {
@@ -15,11 +14,6 @@ const std::string source_dir = KELVARIN_SOURCE_DIR;
 
 std::string tune_path(int n, const char* ext) {
     return source_dir + "/issue/tunes/tune" + std::to_string(n) + ext;
-}
-
-std::vector<uint8_t> read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
@@ -34,7 +28,8 @@ TEST(Tunes, RegenerateByteForByteFromTheirScores) {
         std::string out = "regenerated_tune" + std::to_string(n) + ".xm";
         std::string command = std::string(COMPOSER_PATH) + " " + tune_path(n, ".score") + " " + out;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        std::vector<uint8_t> made = read_file(out), committed = read_file(tune_path(n, ".xm"));
+        using bytes = std::vector<uint8_t>;
+        const bytes made = read_file<bytes>(out), committed = read_file<bytes>(tune_path(n, ".xm"));
         ASSERT_FALSE(committed.empty());
         EXPECT_TRUE(made == committed) << "differs from its score: " << made.size() << " against " << committed.size()
                                        << " bytes";
@@ -52,6 +47,5 @@ TEST(Tunes, RegenerateByteForByteFromTheirScores) {
         for (unsigned char c : title) EXPECT_TRUE(c >= 0x20 && c < 0x7F);
         credits += title + "\t" + composers[n - 1] + "\n";
     }
-    std::vector<uint8_t> committed = read_file(source_dir + "/issue/tunes.txt");
-    EXPECT_EQ(std::string(committed.begin(), committed.end()), credits);
+    EXPECT_EQ(read_file(source_dir + "/issue/tunes.txt"), credits);
 }

@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "tests/read_file.h"
 #include "tests/xm/xm_builder.h"
 
 namespace {
@@ -31,11 +31,6 @@ std::vector<std::string> inputs() {
         if (entry.is_regular_file()) names.push_back(std::string(kCorpus) + "/" + entry.path().filename().string());
     std::sort(names.begin() + 4, names.end());
     return names;
-}
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // CRC-32 of the module's first 60 s as little-endian PCM, as in a WAV file's

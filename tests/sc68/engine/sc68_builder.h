@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 
 #include "sc68/api68.h"
 #include "sc68/file68.h"
+#include "tests/read_file.h"
 
 using bytes = std::vector<uint8_t>;
 
@@ -64,10 +64,7 @@ inline bytes sndh_file(const std::string& tags) {
   return bytes(s.begin(), s.end());
 }
 
-inline bytes read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+inline bytes read_file(const std::string& path) { return read_file<bytes>(path); }
 inline void write_file(const std::string& path, const bytes& b) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
 }
